@@ -1,0 +1,152 @@
+#include "ts/PacketReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace ts {
+
+namespace {
+constexpr size_t kSizes[] = {188, 192, 204};
+constexpr size_t kConfirm = 5; // sync bytes in a row that prove a stride
+
+bool syncRunAt(const uint8_t* data, size_t size, size_t offset, size_t stride, size_t count)
+{
+    for (size_t k = 0; k < count; ++k) {
+        size_t at = offset + k * stride;
+        if (at >= size || data[at] != 0x47)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+bool detectPacketSize(const uint8_t* data, size_t size, size_t& packetSize, size_t& firstSync)
+{
+    // Prefer the longest run that fits: with few packets a shorter proof has to do.
+    for (size_t want = kConfirm; want >= 2; --want) {
+        for (size_t offset = 0; offset < 204 && offset < size; ++offset) {
+            if (data[offset] != 0x47)
+                continue;
+            for (size_t stride : kSizes) {
+                if (offset + (want - 1) * stride + 188 <= size && syncRunAt(data, size, offset, stride, want)) {
+                    packetSize = stride;
+                    firstSync = offset;
+                    return true;
+                }
+            }
+        }
+    }
+    // A single packet.
+    if (size >= 188 && data[0] == 0x47 && size < 2 * 188) {
+        packetSize = 188;
+        firstSync = 0;
+        return true;
+    }
+    return false;
+}
+
+PacketReader::PacketReader(int fd, size_t blockSize) : m_fd(fd), m_block(std::max<size_t>(blockSize, 4096))
+{
+    m_buf.resize(m_block + 2 * 204);
+}
+
+PacketReader::PacketReader(const std::string& path, size_t blockSize) : PacketReader(-1, blockSize)
+{
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    m_owned = m_fd >= 0;
+}
+
+PacketReader::~PacketReader()
+{
+    if (m_owned)
+        ::close(m_fd);
+}
+
+bool PacketReader::fill()
+{
+    // Keep the unread tail and read a block behind it.
+    if (m_pos > 0) {
+        size_t tail = m_end > m_pos ? m_end - m_pos : 0;
+        if (tail)
+            std::memmove(m_buf.data(), m_buf.data() + m_pos, tail);
+        m_end = tail;
+        m_pos = 0;
+    }
+    m_wouldBlock = false;
+    if (m_eof || m_fd < 0)
+        return false;
+    size_t before = m_end;
+    while (m_end < m_buf.size()) {
+        ssize_t n = ::read(m_fd, m_buf.data() + m_end, m_buf.size() - m_end);
+        if (n > 0) {
+            m_end += size_t(n);
+            if (m_end - before >= m_block / 2)
+                break;
+            continue;
+        }
+        if (n == 0) {
+            m_eof = true;
+            break;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            m_wouldBlock = true;
+        else
+            m_eof = true;
+        break;
+    }
+    return m_end > before;
+}
+
+bool PacketReader::resync()
+{
+    constexpr size_t kProbe = kConfirm * 204 + 188;
+    for (;;) {
+        if (m_end - m_pos < kProbe && !m_eof)
+            fill();
+        size_t avail = m_end - m_pos;
+        if (avail < 188)
+            return false;
+        size_t stride = 0, first = 0;
+        if (detectPacketSize(m_buf.data() + m_pos, avail, stride, first)) {
+            m_stride = stride;
+            m_stats.bytesSkipped += first;
+            m_pos += first;
+            m_synced = true;
+            return true;
+        }
+        // No offset of this window starts a packet: drop it and look further.
+        size_t drop = std::min<size_t>(204, avail);
+        m_stats.bytesSkipped += drop;
+        m_pos += drop;
+    }
+}
+
+const uint8_t* PacketReader::slowNext()
+{
+    for (;;) {
+        if (m_end - m_pos < kConfirm * 204 + 188 && !m_eof)
+            fill();
+        if (m_end - m_pos < 188)
+            return nullptr;
+        if (!m_synced || m_buf[m_pos] != 0x47) {
+            if (m_synced)
+                ++m_stats.syncLosses;
+            m_synced = false;
+            if (!resync()) {
+                return nullptr;
+            }
+            continue;
+        }
+        const uint8_t* p = m_buf.data() + m_pos;
+        m_pos += std::min(m_stride, m_end - m_pos);
+        ++m_stats.packets;
+        return p;
+    }
+}
+
+} // namespace ts
