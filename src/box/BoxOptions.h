@@ -1,0 +1,30 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace box {
+
+struct BoxOptions {
+    std::string root = "box-root";
+    std::string plugin;              // empty: the plug-in built with the box
+    std::vector<std::string> streams; // --ts, in order; "-" is standard input
+    int dvbAdapter = -1;
+    bool realtime = false;
+    std::string display;             // window, web or headless; empty: chosen at start
+    std::string listen = "127.0.0.1:8080";
+    std::string keys;
+    std::string screenshotDir;
+    std::string dumpFile;
+    std::string skin;
+    std::string service;             // reference played at start
+    std::string epgService;          // preset into a newly installed orvalis.cfg
+    int scale = 1;
+    bool quiet = false;
+};
+
+// Parses the command line; on error returns nullopt with a message. --help sets *help.
+std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* error, bool* help);
+const char* boxUsage();
+
+} // namespace box

@@ -1,0 +1,131 @@
+#include "box/PluginHost.h"
+#include "host/platform/FileSystem.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace box {
+namespace {
+
+bool exists(const std::string& hostFile)
+{
+    struct stat st {};
+    return stat(hostFile.c_str(), &st) == 0;
+}
+
+std::string valueOf(const std::string& line, const char* key)
+{
+    std::string k = std::string(key) + "=";
+    if (line.rfind(k, 0) != 0)
+        return {};
+    std::string v = line.substr(k.size());
+    while (!v.empty() && (v.back() == '\r' || v.back() == '\n'))
+        v.pop_back();
+    return v;
+}
+
+} // namespace
+
+std::string PluginHost::defaultConfigText(const std::string& epgServiceRef)
+{
+    std::string text = "name=Orvalis\n"
+                       "desc=Weekly programme guide\n"
+                       "depend=\n"
+                       "type=2\n"
+                       "needfb=0\n"
+                       "needrc=0\n"
+                       "needlcd=0\n"
+                       "enigmaplugin=1\n";
+    if (!epgServiceRef.empty())
+        text += "EPGService=" + epgServiceRef + "\n";
+    return text;
+}
+
+bool PluginHost::installDefaultConfig(const std::string& epgServiceRef, std::string* error) const
+{
+    for (const char* dir : kPluginDirs)
+        if (exists(host::hostPath(std::string(dir) + "/orvalis.cfg")))
+            return true;
+    if (!host::makeDirectories(kPluginDirs[0])) {
+        if (error)
+            *error = "cannot create " + host::hostPath(kPluginDirs[0]);
+        return false;
+    }
+    std::string file = host::hostPath(std::string(kPluginDirs[0]) + "/orvalis.cfg");
+    if (!host::writeFileAtomically(file, defaultConfigText(epgServiceRef))) {
+        if (error)
+            *error = "cannot write " + file;
+        return false;
+    }
+    return true;
+}
+
+std::vector<PluginInfo> PluginHost::findPlugins() const
+{
+    std::vector<PluginInfo> found;
+    for (const char* dir : kPluginDirs) {
+        std::string hostDir = host::hostPath(dir);
+        DIR* d = opendir(hostDir.c_str());
+        if (!d)
+            continue;
+        std::vector<std::string> names;
+        while (dirent* e = readdir(d)) {
+            std::string n = e->d_name;
+            if (n.size() > 4 && n.compare(n.size() - 4, 4, ".cfg") == 0)
+                names.push_back(n);
+        }
+        closedir(d);
+        std::sort(names.begin(), names.end());
+        for (const auto& n : names) {
+            PluginInfo info;
+            std::string base = n.substr(0, n.size() - 4);
+            info.name = base;
+            info.configPath = std::string(dir) + "/" + n;
+            std::ifstream in(hostDir + "/" + n);
+            std::string line;
+            bool isPlugin = false;
+            while (std::getline(in, line)) {
+                if (auto v = valueOf(line, "name"); !v.empty())
+                    info.name = v;
+                if (auto v = valueOf(line, "desc"); !v.empty())
+                    info.description = v;
+                if (valueOf(line, "enigmaplugin") == "1")
+                    isPlugin = true;
+            }
+            if (!isPlugin)
+                continue;
+            std::string beside = hostDir + "/" + base + ".so";
+            info.objectPath = exists(beside) ? beside : (base == "orvalis" ? m_builtinObject : std::string());
+            if (!info.objectPath.empty())
+                found.push_back(info);
+        }
+    }
+    return found;
+}
+
+bool PluginHost::run(const PluginInfo& plugin, int* result, std::string* error) const
+{
+    // RTLD_GLOBAL is not needed: the plug-in finds the host library already loaded by the box.
+    void* handle = dlopen(plugin.objectPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        if (error)
+            *error = dlerror();
+        return false;
+    }
+    using Entry = int (*)(void*);
+    auto entry = reinterpret_cast<Entry>(dlsym(handle, "plugin_exec"));
+    if (!entry) {
+        if (error)
+            *error = plugin.objectPath + " has no plugin_exec";
+        dlclose(handle);
+        return false;
+    }
+    *result = entry(nullptr);
+    // Kept loaded: the plug-in's globals live as long as the box, as on the receiver.
+    return true;
+}
+
+} // namespace box

@@ -1,0 +1,37 @@
+#pragma once
+// The receiver's plug-in list: description files (*.cfg) in the plug-in folders
+// of the box's file system, and loading a plug-in's shared object.
+#include <string>
+#include <vector>
+
+namespace box {
+
+struct PluginInfo {
+    std::string name;        // "name=" line, or the file's base name
+    std::string description; // "desc=" line
+    std::string configPath;  // receiver path of the .cfg
+    std::string objectPath;  // path of the .so on this machine
+};
+
+class PluginHost {
+public:
+    static constexpr const char* kPluginDirs[] = {"/var/tuxbox/plugins", "/lib/tuxbox/plugins", "/usr/lib/tuxbox/plugins"};
+
+    // builtinObject: the plug-in built with the box, used when a description has no .so beside it.
+    explicit PluginHost(std::string builtinObject) : m_builtinObject(std::move(builtinObject)) {}
+
+    // Writes /var/tuxbox/plugins/orvalis.cfg when no plug-in folder holds one:
+    // the description lines and, when given, the EPG service to read.
+    bool installDefaultConfig(const std::string& epgServiceRef, std::string* error) const;
+    static std::string defaultConfigText(const std::string& epgServiceRef);
+
+    std::vector<PluginInfo> findPlugins() const;
+
+    // dlopens the object and calls its plugin_exec; false (with *error) when it cannot be run.
+    bool run(const PluginInfo& plugin, int* result, std::string* error) const;
+
+private:
+    std::string m_builtinObject;
+};
+
+} // namespace box
