@@ -1,0 +1,211 @@
+// orvalis-mux: writes the transport stream of a sample EPG transponder.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "mux/Config.h"
+#include "mux/ModelGenerator.h"
+#include "mux/StreamBuilder.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: orvalis-mux [options] OUTPUT\n"
+    "Writes the MPEG transport stream of a sample EPG transponder to OUTPUT ('-' for stdout).\n"
+    "\n"
+    "  --seed N              random seed (default 1)\n"
+    "  --start YYYY-MM-DD    first broadcast day (default today, local time)\n"
+    "  --clock-hour H        local hour of the first day the stream clock starts at (default 6)\n"
+    "  --channels N          number of channels (default 40, at most 186)\n"
+    "  --empty-channels      send a channel list without records\n"
+    "  --empty-themes        send a theme list without records\n"
+    "  --channel-extra K     K stray bytes (0..21) after the last channel record\n"
+    "  --theme-extra K       K stray bytes (0..14) after the last theme record\n"
+    "  --too-many-themes     20 themes, more than the 16 start indices can name\n"
+    "  --too-many-subthemes  one theme with 18 sub-themes\n"
+    "  --bad-channel N       add N programmes whose channel byte is 0xFF\n"
+    "  --shared-percent P    share of reruns reusing a summary id (default 12)\n"
+    "  --missing-percent P   share of summary ids without a summary (default 2)\n"
+    "  --hour-codes MODE     normal, or mixed to use every hour-code range\n"
+    "  --sunday-seven        send Sunday as weekday 7\n"
+    "  --junk                mix sections of other lengths and tables into the carousels\n"
+    "  --no-epg              leave out PIDs 0xD2 and 0xD3\n"
+    "  --passes N            complete carousel passes before the stream ends (default 2)\n"
+    "  --mux-rate BPS        constant mux rate in bit/s (default 5000000)\n"
+    "  --title-rate BPS      bit rate of the title carousel (default 600000)\n"
+    "  --summary-rate BPS    bit rate of the summary carousel (default 3000000)\n"
+    "  --onid N, --tsid N    network and transport stream ids (decimal or 0x hex)\n"
+    "  --orbital POS         orbital position such as 13.0E or 30.0W (default 13.0E)\n"
+    "  --stats               print counts of what was generated to stderr\n"
+    "  --help                show this text\n";
+
+bool parseInt(const char* text, long lo, long hi, int& out)
+{
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 0);
+    if (!text[0] || *end || v < lo || v > hi)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool parseOrbital(const std::string& text, mux::Config& cfg)
+{
+    double deg = 0;
+    char side = 0;
+    if (std::sscanf(text.c_str(), "%lf%c", &deg, &side) != 2 || (side != 'E' && side != 'W') || deg < 0 ||
+        deg > 180)
+        return false;
+    cfg.orbitalPosition = static_cast<int>(deg * 10 + 0.5);
+    cfg.west = side == 'W';
+    return true;
+}
+
+bool writeAll(FILE* f, const std::vector<uint8_t>& data)
+{
+    return std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
+}
+
+int fail(const std::string& msg)
+{
+    std::fprintf(stderr, "orvalis-mux: %s\n%s", msg.c_str(), kUsage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    mux::Config cfg;
+    std::string output;
+    bool stats = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "orvalis-mux: %s needs a value\n", name);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        int n = 0;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--stats") {
+            stats = true;
+        } else if (a == "--seed") {
+            cfg.seed = std::strtoull(value("--seed"), nullptr, 0);
+        } else if (a == "--start") {
+            cfg.startDay = mux::parseDay(value("--start"));
+            if (!cfg.startDay)
+                return fail("bad date for --start");
+        } else if (a == "--clock-hour") {
+            if (!parseInt(value("--clock-hour"), 0, 23, cfg.clockHour))
+                return fail("bad --clock-hour");
+        } else if (a == "--channels") {
+            if (!parseInt(value("--channels"), 0, 186, cfg.channelCount))
+                return fail("bad --channels");
+        } else if (a == "--empty-channels") {
+            cfg.emptyChannelTable = true;
+        } else if (a == "--empty-themes") {
+            cfg.emptyThemeTable = true;
+        } else if (a == "--channel-extra") {
+            if (!parseInt(value("--channel-extra"), 0, 21, cfg.channelExtraBytes))
+                return fail("bad --channel-extra");
+        } else if (a == "--theme-extra") {
+            if (!parseInt(value("--theme-extra"), 0, 14, cfg.themeExtraBytes))
+                return fail("bad --theme-extra");
+        } else if (a == "--too-many-themes") {
+            cfg.tooManyThemes = true;
+        } else if (a == "--too-many-subthemes") {
+            cfg.tooManySubThemes = true;
+        } else if (a == "--bad-channel") {
+            if (!parseInt(value("--bad-channel"), 0, 1000, cfg.badChannelTitles))
+                return fail("bad --bad-channel");
+        } else if (a == "--shared-percent") {
+            if (!parseInt(value("--shared-percent"), 0, 100, cfg.sharedSummaryPercent))
+                return fail("bad --shared-percent");
+        } else if (a == "--missing-percent") {
+            if (!parseInt(value("--missing-percent"), 0, 100, cfg.missingSummaryPercent))
+                return fail("bad --missing-percent");
+        } else if (a == "--hour-codes") {
+            const std::string m = value("--hour-codes");
+            if (m == "normal")
+                cfg.hourCodes = mux::HourCodes::Normal;
+            else if (m == "mixed")
+                cfg.hourCodes = mux::HourCodes::Mixed;
+            else
+                return fail("bad --hour-codes");
+        } else if (a == "--sunday-seven") {
+            cfg.sundayAsSeven = true;
+        } else if (a == "--junk") {
+            cfg.junkSections = true;
+        } else if (a == "--no-epg") {
+            cfg.withEpg = false;
+        } else if (a == "--passes") {
+            if (!parseInt(value("--passes"), 1, 100, cfg.passes))
+                return fail("bad --passes");
+        } else if (a == "--mux-rate") {
+            if (!parseInt(value("--mux-rate"), 100000, 200000000, cfg.muxRate))
+                return fail("bad --mux-rate");
+        } else if (a == "--title-rate") {
+            if (!parseInt(value("--title-rate"), 1000, 200000000, cfg.titleRate))
+                return fail("bad --title-rate");
+        } else if (a == "--summary-rate") {
+            if (!parseInt(value("--summary-rate"), 1000, 200000000, cfg.summaryRate))
+                return fail("bad --summary-rate");
+        } else if (a == "--onid") {
+            if (!parseInt(value("--onid"), 0, 0xFFFF, n))
+                return fail("bad --onid");
+            cfg.onid = cfg.networkId = static_cast<uint16_t>(n);
+        } else if (a == "--tsid") {
+            if (!parseInt(value("--tsid"), 0, 0xFFFF, n))
+                return fail("bad --tsid");
+            cfg.tsid = static_cast<uint16_t>(n);
+        } else if (a == "--orbital") {
+            if (!parseOrbital(value("--orbital"), cfg))
+                return fail("bad --orbital");
+        } else if (a.size() > 1 && a[0] == '-') {
+            return fail("unknown option " + a);
+        } else if (output.empty()) {
+            output = a;
+        } else {
+            return fail("more than one output");
+        }
+    }
+    if (output.empty())
+        return fail("no output given");
+    if (cfg.titleRate + cfg.summaryRate > cfg.muxRate * 9 / 10)
+        return fail("carousel rates leave no room in the mux rate");
+
+    const mux::Model model = mux::generateModel(cfg);
+    const std::vector<uint8_t> ts = mux::buildTransportStream(cfg, model);
+    if (stats) {
+        size_t text = 0;
+        for (const auto& s : model.summaries)
+            text += s.text.size();
+        std::fprintf(stderr, "channels %zu, themes %zu, titles %zu, summaries %zu (%zu bytes of text), %zu packets, %.1f s\n",
+                     model.channels.size(), model.themes.size(), model.titles.size(), model.summaries.size(), text,
+                     ts.size() / 188, ts.size() * 8.0 / cfg.muxRate);
+    }
+    if (output == "-")
+        return writeAll(stdout, ts) ? 0 : 1;
+
+    // Written beside the target and renamed, so a reader never sees half a file.
+    const std::string tmp = output + ".tmp." + std::to_string(getpid());
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f) {
+        std::fprintf(stderr, "orvalis-mux: cannot write %s: %s\n", tmp.c_str(), std::strerror(errno));
+        return 1;
+    }
+    const bool ok = writeAll(f, ts);
+    if (std::fclose(f) != 0 || !ok || std::rename(tmp.c_str(), output.c_str()) != 0) {
+        std::fprintf(stderr, "orvalis-mux: cannot write %s: %s\n", output.c_str(), std::strerror(errno));
+        std::remove(tmp.c_str());
+        return 1;
+    }
+    return 0;
+}
