@@ -44,10 +44,10 @@ std::vector<Theme> makeThemes(const Config& cfg)
             subs.push_back("Disciplina " + std::to_string(i + 1));
     }
     if (cfg.tooManyThemes) {
-        themes.push_back({"ARCHIVIO", {"Teche", "Bianco e nero"}});
-        themes.push_back({"SPECIALI", {"Maratone"}});
+        themes.push_back({"ARCHIVIO", {"Teche", "Bianco e nero", "Anni '60", "Anni '70"}});
+        themes.push_back({"SPECIALI", {"Maratone", "Dirette"}});
         themes.push_back({"VARIE", {}});
-        themes.push_back({"PROVE TECNICHE", {"Monoscopio"}});
+        themes.push_back({"PROVE TECNICHE", {"Monoscopio", "Segnale"}});
     }
     return themes;
 }

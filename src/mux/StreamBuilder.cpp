@@ -14,9 +14,11 @@ namespace mux {
 namespace {
 
 constexpr uint64_t kClock = 27000000;
-constexpr size_t kBatch = 64; // carousel sections packetized at a time
+constexpr size_t kBatch = 8; // carousel sections packetized at a time
 
-// A carousel of sections sent over and over at a share of the mux rate.
+// A carousel of sections sent over and over at a share of the mux rate. Other
+// sections of the same PID are slipped in between two carousel sections, never
+// inside one, and share the carousel's continuity counter.
 class Carousel {
 public:
     Carousel(uint16_t pid, std::vector<Bytes> sections, int rate, int muxRate)
@@ -31,17 +33,25 @@ public:
     // Called once per packet slot: the carousel earns its share of the mux rate.
     void tick() { m_credit = std::min(m_credit + m_share, 2.0); }
 
+    // Sections to send before the next carousel section.
+    void interject(const std::vector<Bytes>& sections)
+    {
+        m_interjections.insert(m_interjections.end(), sections.begin(), sections.end());
+    }
+
     // Appends the next packet and returns true when the carousel has earned a packet.
     bool take(Bytes& out)
     {
-        if (m_sections.empty() || m_credit < 1.0)
+        if (m_credit < 1.0)
             return false;
         if (m_queue.empty())
             refill();
+        if (m_queue.empty())
+            return false;
         m_credit -= 1.0;
         out.insert(out.end(), m_queue.front().begin(), m_queue.front().end());
         m_queue.pop_front();
-        if (m_queue.empty() && m_next == 0)
+        if (m_queue.empty() && m_next == 0 && m_wrapped)
             ++m_passes; // the last packet of a pass went out
         return true;
     }
@@ -49,9 +59,12 @@ public:
 private:
     void refill()
     {
+        std::vector<Bytes> batch;
+        batch.swap(m_interjections);
         const size_t end = std::min(m_next + kBatch, m_sections.size());
-        std::vector<Bytes> batch(m_sections.begin() + static_cast<std::ptrdiff_t>(m_next),
-                                 m_sections.begin() + static_cast<std::ptrdiff_t>(end));
+        batch.insert(batch.end(), m_sections.begin() + static_cast<std::ptrdiff_t>(m_next),
+                     m_sections.begin() + static_cast<std::ptrdiff_t>(end));
+        m_wrapped = !m_sections.empty() && end == m_sections.size();
         Bytes packets;
         m_packetizer.put(batch, packets);
         for (size_t i = 0; i < packets.size(); i += ts::kPacketSize)
@@ -66,7 +79,9 @@ private:
     double m_credit = 0;
     size_t m_next = 0;
     int m_passes = 0;
+    bool m_wrapped = false;
     std::deque<Bytes> m_queue;
+    std::vector<Bytes> m_interjections;
 };
 
 // Tables repeated at a fixed interval, sent ahead of the carousels.
@@ -186,7 +201,7 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
     auto every = [&](uint64_t ms) { return std::max<uint64_t>(1, perSecond * ms / 1000); };
     const std::vector<Service> services = servicesOf(cfg, m);
 
-    ts::Packetizer pat(0), nit(kNitPid), sdt(kSdtPid), tdt(kTimePid), epgTables(kEpgPid);
+    ts::Packetizer pat(0), nit(kNitPid), sdt(kSdtPid), tdt(kTimePid);
     std::vector<ts::Packetizer> pmts;
     for (const auto& sv : services)
         pmts.emplace_back(sv.pmtPid);
@@ -213,15 +228,13 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
         {every(1000), 0,
          [&](std::deque<Bytes>& q, uint64_t slot) { toPackets(tdt, {buildTdt(utcAt(slot)), buildTot(utcAt(slot))}, q); }},
     };
-    if (cfg.withEpg)
-        periodic.push_back({every(250), 0, [&](std::deque<Bytes>& q, uint64_t) {
-                                toPackets(epgTables, {channelSection}, q);
-                                toPackets(epgTables, {themeSection}, q);
-                            }});
-
     Carousel titles(kTitlePid, cfg.withEpg ? titleCarousel(cfg, m) : std::vector<Bytes>{}, cfg.titleRate, cfg.muxRate);
     Carousel summaries(kEpgPid, cfg.withEpg ? summaryCarousel(cfg, m) : std::vector<Bytes>{}, cfg.summaryRate,
                        cfg.muxRate);
+    if (cfg.withEpg)
+        periodic.push_back({every(250), 0, [&](std::deque<Bytes>&, uint64_t) {
+                                summaries.interject({channelSection, themeSection});
+                            }});
     const uint64_t pcrInterval = every(30);
     // Without carousels the stream still runs a few seconds per pass.
     const uint64_t minimumSlots = titles.empty() && summaries.empty() ? perSecond * 5 * cfg.passes : 0;
