@@ -1,0 +1,298 @@
+// The browser display in-process, spoken to over loopback HTTP.
+#include "box/display/WebFrontend.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <future>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<uint32_t> solidFrame(uint32_t colour)
+{
+    return std::vector<uint32_t>(720 * 576, colour);
+}
+
+host::FrameView view(const std::vector<uint32_t>& pixels)
+{
+    return host::FrameView{pixels.data(), 720, 576, 720};
+}
+
+// A raw connection, for clients that stop reading or vanish mid-response.
+int openRaw(int port, const std::string& request)
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        return -1;
+    }
+    timeval tv{5, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    return fd;
+}
+
+// Reads until `needle` arrived (or 5 s passed); returns everything read.
+std::string readUntil(int fd, const std::string& needle)
+{
+    std::string got;
+    char buf[1024];
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (got.find(needle) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        ssize_t n = recv(fd, buf, sizeof buf, 0);
+        if (n <= 0)
+            break;
+        got.append(buf, static_cast<size_t>(n));
+    }
+    return got;
+}
+
+class WebDisplay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        testing::internal::CaptureStdout();
+        web = box::WebFrontend::start(box::WebOptions{"127.0.0.1:0"}, &error);
+        announced = testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(web) << error;
+    }
+
+    std::unique_ptr<httplib::Client> client()
+    {
+        auto c = std::make_unique<httplib::Client>("127.0.0.1", web->port());
+        c->set_connection_timeout(5);
+        c->set_read_timeout(5);
+        return c;
+    }
+
+    // The next queued input, or a failed test instead of a hang: a request is
+    // answered only after its input was queued.
+    host::InputEvent next()
+    {
+        if (web->pendingInput() == 0) {
+            ADD_FAILURE() << "no input queued";
+            return host::InputEvent{};
+        }
+        return web->nextInput();
+    }
+
+    std::unique_ptr<box::WebFrontend> web;
+    std::string announced;
+};
+
+TEST_F(WebDisplay, AnnouncesItsUrlAndServesThePage)
+{
+    EXPECT_EQ(announced, "Open " + web->url() + " in a browser\n");
+    EXPECT_EQ(web->url(), "http://127.0.0.1:" + std::to_string(web->port()) + "/");
+
+    auto c = client();
+    auto page = c->Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_NE(page->body.find("<canvas id=\"screen\""), std::string::npos);
+    // A button for every key of the remote.
+    for (const char* key : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "red", "green", "yellow",
+                            "blue", "ok", "exit", "up", "down", "left", "right"})
+        EXPECT_NE(page->body.find("data-key=\"" + std::string(key) + "\""), std::string::npos) << key;
+    EXPECT_NE(page->body.find("id=\"text-form\""), std::string::npos);
+
+    for (const char* asset : {"/app.js", "/style.css", "/keymap.js", "/index.html"}) {
+        auto res = c->Get(asset);
+        ASSERT_TRUE(res) << asset;
+        EXPECT_EQ(res->status, 200) << asset;
+        EXPECT_FALSE(res->body.empty()) << asset;
+    }
+    auto keymap = c->Get("/keymap.js");
+    EXPECT_NE(keymap->body.find("\"F2\": \"green\""), std::string::npos);
+    EXPECT_EQ(keymap->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+}
+
+TEST_F(WebDisplay, KeysAndTextFromTwoBrowsersArriveInOrder)
+{
+    auto a = client();
+    auto b = client();
+    const std::vector<std::pair<httplib::Client*, std::string>> presses = {
+        {a.get(), "red"}, {b.get(), "2"}, {a.get(), "ok"}, {b.get(), "down\n"}, {a.get(), "backspace"}};
+    for (const auto& [c, name] : presses) {
+        auto res = c->Post("/key", name, "text/plain");
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 204) << name;
+    }
+    auto text = b->Post("/text", "Rai 1 è", "text/plain; charset=utf-8");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->status, 204);
+    EXPECT_EQ(web->pendingInput(), 6u);
+
+    for (eRCKey expected : {eRCKey::Red, eRCKey::Digit2, eRCKey::Ok, eRCKey::Down, eRCKey::Backspace}) {
+        host::InputEvent e = next();
+        EXPECT_EQ(e.kind, host::InputEvent::Kind::Key);
+        EXPECT_EQ(e.key, expected);
+    }
+    host::InputEvent e = next();
+    EXPECT_EQ(e.kind, host::InputEvent::Kind::Text);
+    EXPECT_EQ(e.text, "Rai 1 è");
+}
+
+TEST_F(WebDisplay, BadRequestsAreRefusedAndQueueNothing)
+{
+    auto c = client();
+    auto status = [](const httplib::Result& r) { return r ? r->status : -1; };
+
+    EXPECT_EQ(status(c->Post("/key", "purple", "text/plain")), 400);
+    EXPECT_EQ(status(c->Post("/key", "", "text/plain")), 400);
+    EXPECT_EQ(status(c->Post("/key", "red green", "text/plain")), 400);
+    EXPECT_EQ(status(c->Post("/key", std::string(10000, 'a'), "text/plain")), 413);
+    EXPECT_EQ(status(c->Post("/text", "", "text/plain")), 400);
+    EXPECT_EQ(status(c->Post("/text", "line\nbreak", "text/plain")), 400);
+    EXPECT_EQ(status(c->Post("/text", "\xff\xfe", "text/plain")), 400);
+    EXPECT_EQ(status(c->Post("/text", "\xc0\xaf", "text/plain")), 400); // overlong '/'
+    EXPECT_EQ(status(c->Post("/text", std::string(5000, 'x'), "text/plain")), 413);
+
+    EXPECT_EQ(status(c->Get("/key")), 405);
+    EXPECT_EQ(status(c->Get("/text")), 405);
+    EXPECT_EQ(status(c->Post("/", "x", "text/plain")), 405);
+    EXPECT_EQ(status(c->Post("/screen.png", "x", "text/plain")), 405);
+    EXPECT_EQ(status(c->Delete("/events")), 405);
+    EXPECT_EQ(status(c->Put("/key", "red", "text/plain")), 405);
+
+    EXPECT_EQ(status(c->Get("/nothing")), 404);
+    EXPECT_EQ(status(c->Get("/web/index.html")), 404);
+    EXPECT_EQ(status(c->Get("/../../etc/passwd")), 404);
+    EXPECT_EQ(status(c->Post("/keys", "red", "text/plain")), 404);
+
+    // Another site's page in the same browser cannot press keys.
+    httplib::Headers foreign = {{"Origin", "http://example.invalid"}};
+    EXPECT_EQ(status(c->Post("/key", foreign, "red", "text/plain")), 403);
+    EXPECT_EQ(status(c->Post("/text", foreign, "abc", "text/plain")), 403);
+    httplib::Headers own = {{"Origin", "http://127.0.0.1:" + std::to_string(web->port())}};
+    EXPECT_EQ(status(c->Post("/key", own, "red", "text/plain")), 204);
+
+    // A request line that is not HTTP at all.
+    int fd = openRaw(web->port(), "GARBAGE\r\n\r\n");
+    ASSERT_GE(fd, 0);
+    EXPECT_NE(readUntil(fd, "\r\n").find(" 400 "), std::string::npos);
+    close(fd);
+
+    EXPECT_EQ(web->pendingInput(), 1u); // only the key from the own page
+}
+
+TEST_F(WebDisplay, EventsAnnounceEveryNewScreen)
+{
+    int fd = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    ASSERT_GE(fd, 0);
+    std::string head = readUntil(fd, "data: 0\n\n");
+    EXPECT_NE(head.find("text/event-stream"), std::string::npos);
+    ASSERT_NE(head.find("data: 0\n\n"), std::string::npos) << head;
+
+    auto red = solidFrame(0xff0000);
+    web->present(view(red));
+    EXPECT_NE(readUntil(fd, "data: 1\n\n").find("data: 1\n\n"), std::string::npos);
+    // The same picture again is no news.
+    web->present(view(red));
+    auto blue = solidFrame(0x0000ff);
+    web->present(view(blue));
+    std::string more = readUntil(fd, "data: 2\n\n");
+    EXPECT_NE(more.find("data: 2\n\n"), std::string::npos);
+    close(fd);
+
+    auto c = client();
+    auto png = c->Get("/screen.png?g=2");
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->status, 200);
+    EXPECT_EQ(png->get_header_value("Content-Type"), "image/png");
+    EXPECT_EQ(png->get_header_value("X-Screen-Generation"), "2");
+    ASSERT_GT(png->body.size(), 24u);
+    EXPECT_EQ(png->body.substr(1, 3), "PNG");
+    auto be32 = [&](size_t at) {
+        auto b = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(png->body[at + i])); };
+        return b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3);
+    };
+    EXPECT_EQ(be32(16), 720u);
+    EXPECT_EQ(be32(20), 576u);
+}
+
+TEST_F(WebDisplay, VanishedOrStuckBrowsersNeverHoldUpTheBox)
+{
+    // One browser reads a little and goes away; another never reads at all.
+    int gone = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+    ASSERT_GE(gone, 0);
+    readUntil(gone, "data: 0");
+    close(gone);
+    int stuck = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+    ASSERT_GE(stuck, 0);
+
+    auto painting = std::async(std::launch::async, [this] {
+        for (uint32_t i = 1; i <= 60; ++i)
+            web->present(view(solidFrame(i * 0x010203)));
+    });
+    EXPECT_EQ(painting.wait_for(20s), std::future_status::ready);
+
+    // A browser that stays is still served, and its keys still reach the box.
+    int live = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+    ASSERT_GE(live, 0);
+    EXPECT_NE(readUntil(live, "data: 60\n\n").find("data: 60\n\n"), std::string::npos);
+    auto c = client();
+    auto res = c->Post("/key", "blue", "text/plain");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 204);
+    EXPECT_EQ(next().key, eRCKey::Blue);
+    close(live);
+    close(stuck);
+}
+
+TEST_F(WebDisplay, EventStreamsAreBoundedButKeysStillGetThrough)
+{
+    std::vector<int> streams;
+    for (int i = 0; i < 8; ++i) {
+        int fd = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+        ASSERT_GE(fd, 0);
+        ASSERT_NE(readUntil(fd, "data: 0").find("data: 0"), std::string::npos) << "stream " << i;
+        streams.push_back(fd);
+    }
+    auto c = client();
+    auto refused = c->Get("/events");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 503);
+    auto key = c->Post("/key", "yellow", "text/plain");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->status, 204);
+    auto page = c->Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    for (int fd : streams)
+        close(fd);
+}
+
+TEST(WebDisplayStart, RefusesBadOrBusyAddresses)
+{
+    std::string error;
+    EXPECT_FALSE(box::WebFrontend::start(box::WebOptions{"localhost"}, &error));
+    EXPECT_NE(error.find("invalid listen address"), std::string::npos) << error;
+
+    testing::internal::CaptureStdout();
+    auto first = box::WebFrontend::start(box::WebOptions{"127.0.0.1:0"}, &error);
+    ASSERT_TRUE(first) << error;
+    std::string busy = "127.0.0.1:" + std::to_string(first->port());
+    error.clear();
+    auto second = box::makeWebFrontend(box::WebOptions{busy}, &error);
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(second);
+    EXPECT_NE(error.find("cannot listen on " + busy), std::string::npos) << error;
+    EXPECT_EQ(printed.find(busy), printed.rfind(busy)) << "only the first server announces itself";
+}
+
+} // namespace
