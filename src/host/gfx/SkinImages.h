@@ -1,0 +1,15 @@
+#pragma once
+// Images the box draws itself, so that a skin needs no picture files.
+#include "host/gfx/gPixmap.h"
+
+#include <memory>
+#include <string>
+
+namespace host {
+
+// "folder" (a small folder, 24x20) or "check" (a tick mark, 20x20); null otherwise.
+std::unique_ptr<gPixmap> drawBuiltinImage(const std::string& name);
+
+extern const char* const kBuiltinSkin;
+
+} // namespace host
