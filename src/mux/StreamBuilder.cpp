@@ -33,10 +33,12 @@ public:
     // Called once per packet slot: the carousel earns its share of the mux rate.
     void tick() { m_credit = std::min(m_credit + m_share, 2.0); }
 
-    // Sections to send before the next carousel section.
+    // Sections to send before the next carousel section; a copy still waiting is not
+    // queued twice, so a slow carousel cannot pile them up.
     void interject(const std::vector<Bytes>& sections)
     {
-        m_interjections.insert(m_interjections.end(), sections.begin(), sections.end());
+        if (m_interjections.empty())
+            m_interjections = sections;
     }
 
     // Appends the next packet and returns true when the carousel has earned a packet.
