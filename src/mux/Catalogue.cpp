@@ -198,7 +198,7 @@ std::string Catalogue::title(Random& rng, int group, int slot)
     return t;
 }
 
-std::string Catalogue::summary(Random& rng, const std::string& title, size_t length)
+std::string Catalogue::summary(Random& rng, const std::string& title, size_t length, bool exact)
 {
     static const Words starts = toLatin9(kSentenceStartUtf8);
     static const Words middles = toLatin9(kSentenceMiddleUtf8);
@@ -216,9 +216,13 @@ std::string Catalogue::summary(Random& rng, const std::string& title, size_t len
         if (rng.chance(15))
             text += "\r";
     }
-    if (text.size() > length)
-        text.resize(length);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\r'))
+    if (text.size() > length) {
+        // End on a whole sentence where one is near; otherwise cut where the room ends.
+        const size_t stop = text.rfind('.', length - 1);
+        const bool sentence = !exact && stop != std::string::npos && stop + 120 >= length && stop > title.size();
+        text.resize(sentence ? stop + 1 : length);
+    }
+    while (!exact && !text.empty() && (text.back() == ' ' || text.back() == '\r'))
         text.pop_back();
     return text;
 }

@@ -29,8 +29,9 @@ public:
 
     // A programme title for theme group, sub-theme slot (0 = the theme itself); may exceed 23 bytes.
     static std::string title(Random& rng, int group, int slot);
-    // A summary of roughly the requested length in bytes, with CR line breaks.
-    static std::string summary(Random& rng, const std::string& title, size_t length);
+    // A summary of roughly the requested length in bytes (exactly, when exact is set),
+    // with CR line breaks.
+    static std::string summary(Random& rng, const std::string& title, size_t length, bool exact = false);
 };
 
 } // namespace mux

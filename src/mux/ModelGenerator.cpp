@@ -219,7 +219,9 @@ Model generateModel(const Config& cfg)
         for (int e = 0; e < n; ++e)
             sum.entries.push_back(summaryEntry(rng, t));
         const size_t room = maxSummaryText(sum.entries.size(), sum.nulTerminated);
-        sum.text = Catalogue::summary(rng, t.title, std::min(summaryLength(rng), room));
+        const size_t wanted = summaryLength(rng);
+        // The longest ones fill their section to its last byte.
+        sum.text = Catalogue::summary(rng, t.title, std::min(wanted, room), wanted >= room);
         m.summaries.push_back(std::move(sum));
     }
     return m;

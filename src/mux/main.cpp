@@ -5,6 +5,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "mux/Charset.h"
 #include "mux/Config.h"
 #include "mux/ModelGenerator.h"
 #include "mux/StreamBuilder.h"
@@ -39,6 +40,7 @@ const char* kUsage =
     "  --onid N, --tsid N    network and transport stream ids (decimal or 0x hex)\n"
     "  --orbital POS         orbital position such as 13.0E or 30.0W (default 13.0E)\n"
     "  --stats               print counts of what was generated to stderr\n"
+    "  --list FILE           also write the generated week as UTF-8 text to FILE\n"
     "  --help                show this text\n";
 
 bool parseInt(const char* text, long lo, long hi, int& out)
@@ -68,6 +70,35 @@ bool writeAll(FILE* f, const std::vector<uint8_t>& data)
     return std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
 }
 
+// One line per channel, theme and programme, then the summaries, for people and scripts.
+bool writeListing(const std::string& path, const mux::Model& m)
+{
+    FILE* f = std::fopen(path.c_str(), "w");
+    if (!f)
+        return false;
+    using mux::latin9ToUtf8;
+    for (size_t i = 0; i < m.channels.size(); ++i)
+        std::fprintf(f, "channel %zu sid %04X %s\n", i + 1, m.channels[i].sid, latin9ToUtf8(m.channels[i].name).c_str());
+    for (size_t g = 0; g < m.themes.size(); ++g) {
+        std::fprintf(f, "theme %zu %s\n", g, latin9ToUtf8(m.themes[g].name).c_str());
+        for (const auto& sub : m.themes[g].subThemes)
+            std::fprintf(f, "  sub %s\n", latin9ToUtf8(sub).c_str());
+    }
+    static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    for (const auto& t : m.titles)
+        std::fprintf(f, "title day %d %s %02d:%02d ch %u slot %u dur %u id %08X %s\n", t.broadcastDay,
+                     kDays[t.listedWeekday % 7], t.hour, t.minute, t.channel, t.themeSlot, t.duration, t.summaryId,
+                     latin9ToUtf8(t.title).c_str());
+    for (const auto& s : m.summaries) {
+        std::string text = latin9ToUtf8(s.text);
+        for (char& c : text)
+            if (c == '\r')
+                c = '|';
+        std::fprintf(f, "summary %08X %s\n", s.id, text.c_str());
+    }
+    return std::fclose(f) == 0;
+}
+
 int fail(const std::string& msg)
 {
     std::fprintf(stderr, "orvalis-mux: %s\n%s", msg.c_str(), kUsage);
@@ -81,6 +112,7 @@ int main(int argc, char** argv)
     mux::Config cfg;
     std::string output;
     bool stats = false;
+    std::string listing;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](const char* name) -> const char* {
@@ -96,6 +128,8 @@ int main(int argc, char** argv)
             return 0;
         } else if (a == "--stats") {
             stats = true;
+        } else if (a == "--list") {
+            listing = value("--list");
         } else if (a == "--seed") {
             cfg.seed = std::strtoull(value("--seed"), nullptr, 0);
         } else if (a == "--start") {
@@ -190,6 +224,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "channels %zu, themes %zu, titles %zu, summaries %zu (%zu bytes of text), %zu packets, %.1f s\n",
                      model.channels.size(), model.themes.size(), model.titles.size(), model.summaries.size(), text,
                      ts.size() / 188, ts.size() * 8.0 / cfg.muxRate);
+    }
+    if (!listing.empty() && !writeListing(listing, model)) {
+        std::fprintf(stderr, "orvalis-mux: cannot write %s\n", listing.c_str());
+        return 1;
     }
     if (output == "-")
         return writeAll(stdout, ts) ? 0 : 1;
