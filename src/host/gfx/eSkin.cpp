@@ -90,12 +90,9 @@ bool eSkin::loadText(const std::string& text, const std::string& baseDir)
     std::string section;
     m_badLines = 0;
     while (std::getline(in, line)) {
-        const size_t hash = line.find('#');
-        // '#' starts a comment, except inside a colour value such as "= #102040".
-        if (hash != std::string::npos && (line.find('=') == std::string::npos || hash < line.find('=')))
-            line = line.substr(0, hash);
         line = trim(line);
-        if (line.empty())
+        // Comments take whole lines: '#' also starts colour values.
+        if (line.empty() || line[0] == '#')
             continue;
         if (line.front() == '[' && line.back() == ']') {
             section = trim(line.substr(1, line.size() - 2));

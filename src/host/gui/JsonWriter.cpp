@@ -1,5 +1,7 @@
 #include "host/gui/JsonWriter.h"
 
+#include "host/gfx/TextCodec.h"
+
 #include <cstdio>
 
 namespace host {
@@ -50,8 +52,10 @@ void JsonWriter::key(const std::string& k)
     m_afterKey = true;
 }
 
-void JsonWriter::value(const std::string& v)
+void JsonWriter::value(const std::string& raw)
 {
+    // JSON is UTF-8: texts that are not are ISO 8859-15 and get converted.
+    const std::string v = isValidUtf8(raw) ? raw : encodeUtf8(decodeLatin9(raw));
     separate();
     m_out += '"';
     for (unsigned char c : v) {

@@ -3,6 +3,8 @@
 #include "host/gfx/gPainter.h"
 #include "host/gui/JsonWriter.h"
 
+#include <algorithm>
+
 eDecoWidget::eDecoWidget(eWidget* parent, int takefocus, const char* deco)
     : eWidget(parent, takefocus), m_decoName(deco ? deco : "")
 {
@@ -28,10 +30,12 @@ void eDecoWidget::drawFrame(gPainter* painter) const
 {
     if (!m_decoLoaded || m_deco.border <= 0)
         return;
-    const gColor c = hasFocus() && m_deco.focusFrame.isValid() ? m_deco.focusFrame : m_deco.frame;
+    const bool focus = hasFocus() && m_deco.focusFrame.isValid();
+    const gColor c = focus ? m_deco.focusFrame : m_deco.frame;
     if (!c.isValid())
         return;
-    const int b = m_deco.border;
+    // The focus frame is drawn at least two pixels wide so that it stands out.
+    const int b = focus ? std::max(2, m_deco.border) : m_deco.border;
     const int w = getSize().width(), h = getSize().height();
     const uint32_t rgb = c.rgb();
     painter->fillColor(eRect(0, 0, w, b), rgb);
