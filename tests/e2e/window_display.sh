@@ -40,16 +40,10 @@ trap cleanup EXIT
 # A fingerprint of everything on the X screen.
 snap() { xwd -root -silent | md5sum | cut -d' ' -f1; }
 
-# Waits (at most 15 s) until the screen differs from $1, then until it has been
-# still for a moment; prints the fingerprint then.
-changed_from() {
-    local before=$1 now next calm=0
-    for _ in $(seq 150); do
-        now=$(snap)
-        [ "$now" != "$before" ] && break
-        sleep 0.1
-    done
-    [ "$now" = "$before" ] && return 1
+# Prints the fingerprint once the screen has been still for a moment (at most 8 s).
+settled() {
+    local now next calm=0
+    now=$(snap)
     for _ in $(seq 50); do
         sleep 0.15
         next=$(snap)
@@ -62,6 +56,17 @@ changed_from() {
         fi
     done
     echo "$now"
+}
+
+# Waits (at most 15 s) until the screen differs from $1 and then settles; prints
+# the fingerprint then.
+changed_from() {
+    local before=$1 tries=${2:-150}
+    for _ in $(seq "$tries"); do
+        [ "$(snap)" != "$before" ] && { settled; return 0; }
+        sleep 0.1
+    done
+    return 1
 }
 
 key() {
@@ -77,9 +82,10 @@ pid=$!
 wid=$(timeout 30 xdotool search --sync --name "Orvalis box" 2> /dev/null | head -n 1)
 [ -n "$wid" ] || fail "no box window appeared"
 timeout 10 xdotool windowfocus --sync "$wid" || fail "cannot focus the box window"
-blank=$(xwd -root -silent | md5sum | cut -d' ' -f1)
-sleep 0.5
-main=$(changed_from "$blank") || main=$(snap) # the plug-in may have painted already
+# The window opens black; the plug-in's main window follows (unless it was there
+# before the first look).
+first=$(snap)
+main=$(changed_from "$first" 30) || main=$(settled)
 kill -0 "$pid" 2> /dev/null || fail "the box ended at once"
 
 # Green (F2) opens a window of the plug-in; exit (Escape) leads back.
