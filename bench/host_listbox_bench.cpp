@@ -1,0 +1,84 @@
+// Painting cost of the toolkit's list box: a full screen with a 2000-row list, and
+// scrolling it by one page. Rows lay out their text once; the counters show that
+// scrolling over rows already seen does no layout and rasterises no glyph.
+#include "host/gfx/FontEngine.h"
+#include "host/gfx/eTextPara.h"
+#include "host/gui/Screen.h"
+#include "host/gui/eListBox.h"
+#include "host/gui/eListBoxEntryText.h"
+#include "host/gui/eWindow.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+struct Screenful {
+    Screenful()
+    {
+        window.setText(" EPG Channels");
+        window.move(ePoint(0, 0));
+        window.resize(eSize(host::kScreenWidth, host::kScreenHeight));
+        list = new eListBox<eListBoxEntryText>(&window);
+        list->move(ePoint(10, 10));
+        list->resize(eSize(window.getClientSize().width() - 20, window.getClientSize().height() - 20));
+        list->loadDeco();
+        list->beginAtomic();
+        for (int i = 0; i < 2000; ++i)
+            new eListBoxEntryText(list, eString().sprintf("%02d:%02d  Programme number %d of the week", (i / 4) % 24, (i % 4) * 15, i),
+                                  reinterpret_cast<void*>(static_cast<intptr_t>(i)));
+        list->endAtomic();
+        window.show();
+        host::refreshScreen();
+    }
+    // Pages through the whole list once, so that every row has laid out its text.
+    void visitAllRows()
+    {
+        for (int i = 0; i < list->getCount() / list->visibleRows() + 1; ++i) {
+            list->moveSelection(eListBoxBase::dirPageDown);
+            host::refreshScreen();
+        }
+        list->moveSelection(eListBoxBase::dirFirst);
+        host::refreshScreen();
+    }
+    eWindow window{1};
+    eListBox<eListBoxEntryText>* list;
+};
+
+void BM_DrawFullScreen(benchmark::State& state)
+{
+    Screenful s;
+    for (auto _ : state) {
+        s.window.invalidate();
+        host::refreshScreen();
+    }
+    state.counters["rows"] = s.list->getCount();
+}
+BENCHMARK(BM_DrawFullScreen)->Unit(benchmark::kMicrosecond);
+
+void BM_ScrollOnePage(benchmark::State& state)
+{
+    Screenful s;
+    const uint64_t firstPass = eTextPara::layoutCount();
+    s.visitAllRows();
+    const uint64_t layoutsOnFirstPass = eTextPara::layoutCount() - firstPass;
+    const uint64_t layouts = eTextPara::layoutCount();
+    const uint64_t glyphs = host::FontEngine::instance().rasterised();
+    for (auto _ : state) {
+        if (s.list->getCurrentIndex() + s.list->visibleRows() >= s.list->getCount())
+            s.list->moveSelection(eListBoxBase::dirFirst);
+        else
+            s.list->moveSelection(eListBoxBase::dirPageDown);
+        host::refreshScreen();
+    }
+    state.counters["layoutsFirstPass"] = static_cast<double>(layoutsOnFirstPass);
+    state.counters["layoutsWhileScrolling"] = static_cast<double>(eTextPara::layoutCount() - layouts);
+    state.counters["glyphsRasterisedWhileScrolling"] = static_cast<double>(host::FontEngine::instance().rasterised() - glyphs);
+}
+BENCHMARK(BM_ScrollOnePage)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
