@@ -47,7 +47,8 @@ struct Config {
     int muxRate = 5000000;
     int titleRate = 600000;
     int summaryRate = 3000000;
-    // The stream ends after both carousels went round this many times.
+    // Passes of the carousel with the longer pass; the other makes as many whole passes
+    // as fit at its rate, and the stream ends where both end one.
     int passes = 2;
 };
 

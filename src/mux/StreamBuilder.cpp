@@ -7,6 +7,7 @@
 #include "mux/Bytes.h"
 #include "mux/EpgSections.h"
 #include "mux/ModelGenerator.h"
+#include "mux/PacketTrack.h"
 #include "mux/SiSections.h"
 #include "ts/Packetizer.h"
 
@@ -14,77 +15,10 @@ namespace mux {
 namespace {
 
 constexpr uint64_t kClock = 27000000;
-constexpr size_t kBatch = 8; // carousel sections packetized at a time
-
-// A carousel of sections sent over and over at a share of the mux rate. Other
-// sections of the same PID are slipped in between two carousel sections, never
-// inside one, and share the carousel's continuity counter.
-class Carousel {
-public:
-    Carousel(uint16_t pid, std::vector<Bytes> sections, int rate, int muxRate)
-        : m_packetizer(pid), m_sections(std::move(sections)),
-          m_share(muxRate > 0 ? static_cast<double>(rate) / muxRate : 0)
-    {
-    }
-
-    bool empty() const { return m_sections.empty(); }
-    int passes() const { return m_passes; }
-
-    // Called once per packet slot: the carousel earns its share of the mux rate.
-    void tick() { m_credit = std::min(m_credit + m_share, 2.0); }
-
-    // Sections to send before the next carousel section; a copy still waiting is not
-    // queued twice, so a slow carousel cannot pile them up.
-    void interject(const std::vector<Bytes>& sections)
-    {
-        if (m_interjections.empty())
-            m_interjections = sections;
-    }
-
-    // Appends the next packet and returns true when the carousel has earned a packet.
-    bool take(Bytes& out)
-    {
-        if (m_credit < 1.0)
-            return false;
-        if (m_queue.empty())
-            refill();
-        if (m_queue.empty())
-            return false;
-        m_credit -= 1.0;
-        out.insert(out.end(), m_queue.front().begin(), m_queue.front().end());
-        m_queue.pop_front();
-        if (m_queue.empty() && m_next == 0 && m_wrapped)
-            ++m_passes; // the last packet of a pass went out
-        return true;
-    }
-
-private:
-    void refill()
-    {
-        std::vector<Bytes> batch;
-        batch.swap(m_interjections);
-        const size_t end = std::min(m_next + kBatch, m_sections.size());
-        batch.insert(batch.end(), m_sections.begin() + static_cast<std::ptrdiff_t>(m_next),
-                     m_sections.begin() + static_cast<std::ptrdiff_t>(end));
-        m_wrapped = !m_sections.empty() && end == m_sections.size();
-        Bytes packets;
-        m_packetizer.put(batch, packets);
-        for (size_t i = 0; i < packets.size(); i += ts::kPacketSize)
-            m_queue.emplace_back(packets.begin() + static_cast<std::ptrdiff_t>(i),
-                                 packets.begin() + static_cast<std::ptrdiff_t>(i + ts::kPacketSize));
-        m_next = end == m_sections.size() ? 0 : end;
-    }
-
-    ts::Packetizer m_packetizer;
-    std::vector<Bytes> m_sections;
-    double m_share;
-    double m_credit = 0;
-    size_t m_next = 0;
-    int m_passes = 0;
-    bool m_wrapped = false;
-    std::deque<Bytes> m_queue;
-    std::vector<Bytes> m_interjections;
-};
+// The channel and theme lists go out at least this often on the summary PID.
+constexpr double kListSpacingSeconds = 0.15;
+// A stream without carousels runs this long per pass.
+constexpr double kBareSecondsPerPass = 5.0;
 
 // Tables repeated at a fixed interval, sent ahead of the carousels.
 struct Periodic {
@@ -197,6 +131,50 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg)
     return buildTransportStream(cfg, generateModel(cfg));
 }
 
+namespace {
+
+// Seconds one pass of these sections takes at the given bit rate.
+double passSeconds(const std::vector<Bytes>& sections, int rate)
+{
+    return sections.empty() ? 0.0 : PacketTrack::packetsFor(sections) * ts::kPacketSize * 8.0 / rate;
+}
+
+// How many passes a carousel makes in the stream's length: at least the configured
+// number, as many as fit at its bit rate.
+int passesIn(double seconds, double pass, int minimum)
+{
+    return pass > 0 ? std::max(minimum, static_cast<int>(seconds / pass + 1e-9)) : 0;
+}
+
+// The summary PID: the lists first, then the summary passes with the lists slipped in
+// between summaries every listSpacing bytes. Without summaries, copies of the lists.
+void fillEpgTrack(PacketTrack& track, const std::vector<Bytes>& summaries, const std::vector<Bytes>& lists, int passes,
+                  size_t listSpacing, size_t bareCopies)
+{
+    std::vector<Bytes> seq = lists;
+    if (summaries.empty()) {
+        for (size_t i = 1; i < bareCopies; ++i)
+            seq.insert(seq.end(), lists.begin(), lists.end());
+        track.append(seq);
+        return;
+    }
+    size_t since = 0;
+    for (int p = 0; p < passes; ++p) {
+        for (const Bytes& s : summaries) {
+            if (since >= listSpacing) {
+                seq.insert(seq.end(), lists.begin(), lists.end());
+                since = 0;
+            }
+            seq.push_back(s);
+            since += s.size();
+        }
+        track.append(seq);
+        seq.clear();
+    }
+}
+
+} // namespace
+
 std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
 {
     const uint64_t perSecond = std::max<uint64_t>(1, static_cast<uint64_t>(cfg.muxRate) / (ts::kPacketSize * 8));
@@ -213,9 +191,28 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
         pmtSections.push_back(buildPmt(services[i], i == 0, cfg.withEpg));
     const std::vector<Bytes> sdtSections = buildSdt(cfg.tsid, cfg.onid, services);
     const Bytes nitSection = buildNit(cfg, services);
-    const std::vector<Channel> sentChannels = cfg.emptyChannelTable ? std::vector<Channel>{} : m.channels;
-    const Bytes channelSection = buildChannelSection(sentChannels, cfg.channelExtraBytes);
-    const Bytes themeSection = buildThemeSection(m.themes, cfg.themeExtraBytes);
+
+    // The carousels, laid out for the whole stream so that it ends where both end a pass:
+    // a player that loops the stream goes on without a break in either carousel.
+    PacketTrack titles(kTitlePid), epg(kEpgPid);
+    double seconds = kBareSecondsPerPass * cfg.passes;
+    if (cfg.withEpg) {
+        const std::vector<Bytes> titlePass = titleCarousel(cfg, m);
+        const std::vector<Bytes> summaryPass = summaryCarousel(cfg, m);
+        const std::vector<Channel> sentChannels = cfg.emptyChannelTable ? std::vector<Channel>{} : m.channels;
+        const std::vector<Bytes> lists = {buildChannelSection(sentChannels, cfg.channelExtraBytes),
+                                          buildThemeSection(m.themes, cfg.themeExtraBytes)};
+        const size_t listSpacing = static_cast<size_t>(cfg.summaryRate / 8 * kListSpacingSeconds);
+        const double titleSeconds = passSeconds(titlePass, cfg.titleRate);
+        const double summarySeconds = passSeconds(summaryPass, cfg.summaryRate);
+        if (titleSeconds > 0 || summarySeconds > 0)
+            seconds = std::max(titleSeconds, summarySeconds) * cfg.passes;
+        for (int p = passesIn(seconds, titleSeconds, cfg.passes); p > 0; --p)
+            titles.append(titlePass);
+        fillEpgTrack(epg, summaryPass, lists, passesIn(seconds, summarySeconds, cfg.passes), listSpacing,
+                     static_cast<size_t>(seconds / kListSpacingSeconds));
+    }
+    const uint64_t slots = static_cast<uint64_t>(seconds * perSecond);
 
     auto utcAt = [&](uint64_t slot) { return m.clockStart + static_cast<time_t>(slot / perSecond); };
     std::vector<Periodic> periodic = {
@@ -230,23 +227,13 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
         {every(1000), 0,
          [&](std::deque<Bytes>& q, uint64_t slot) { toPackets(tdt, {buildTdt(utcAt(slot)), buildTot(utcAt(slot))}, q); }},
     };
-    Carousel titles(kTitlePid, cfg.withEpg ? titleCarousel(cfg, m) : std::vector<Bytes>{}, cfg.titleRate, cfg.muxRate);
-    Carousel summaries(kEpgPid, cfg.withEpg ? summaryCarousel(cfg, m) : std::vector<Bytes>{}, cfg.summaryRate,
-                       cfg.muxRate);
-    if (cfg.withEpg)
-        periodic.push_back({every(250), 0, [&](std::deque<Bytes>&, uint64_t) {
-                                summaries.interject({channelSection, themeSection});
-                            }});
     const uint64_t pcrInterval = every(30);
-    // Without carousels the stream still runs a few seconds per pass.
-    const uint64_t minimumSlots = titles.empty() && summaries.empty() ? perSecond * 5 * cfg.passes : 0;
+    PacketTrack* tracks[] = {&titles, &epg};
 
     Bytes out;
     std::deque<Bytes> urgent;
     for (uint64_t slot = 0;; ++slot) {
-        const bool titlesDone = titles.empty() || titles.passes() >= cfg.passes;
-        const bool summariesDone = summaries.empty() || summaries.passes() >= cfg.passes;
-        if (titlesDone && summariesDone && slot >= minimumSlots && urgent.empty())
+        if (titles.exhausted() && epg.exhausted() && slot >= slots && urgent.empty())
             break;
         for (auto& p : periodic) {
             if (slot >= p.due) {
@@ -254,16 +241,30 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
                 p.due += p.interval;
             }
         }
-        titles.tick();
-        summaries.tick();
         if (slot % pcrInterval == 0) {
             appendPcrPacket(out, packetTime27MHz(cfg, slot));
-        } else if (!urgent.empty()) {
+            continue;
+        }
+        if (!urgent.empty()) {
             out.insert(out.end(), urgent.front().begin(), urgent.front().end());
             urgent.pop_front();
-        } else if (!titles.take(out) && !summaries.take(out)) {
-            ts::appendNullPacket(out);
+            continue;
         }
+        // The track furthest behind its even spread over the stream sends.
+        PacketTrack* next = nullptr;
+        int64_t lag = 0;
+        for (PacketTrack* t : tracks) {
+            const uint64_t due = slot >= slots ? t->size() : (slot + 1) * t->size() / slots;
+            const int64_t behind = static_cast<int64_t>(due) - static_cast<int64_t>(t->sent());
+            if (behind > lag) {
+                lag = behind;
+                next = t;
+            }
+        }
+        if (next)
+            next->sendNext(out);
+        else
+            ts::appendNullPacket(out);
     }
     return out;
 }

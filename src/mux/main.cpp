@@ -33,7 +33,7 @@ const char* kUsage =
     "  --sunday-seven        send Sunday as weekday 7\n"
     "  --junk                mix sections of other lengths and tables into the carousels\n"
     "  --no-epg              leave out PIDs 0xD2 and 0xD3\n"
-    "  --passes N            complete carousel passes before the stream ends (default 2)\n"
+    "  --passes N            passes of the longer carousel; the stream ends where both end a pass (default 2)\n"
     "  --mux-rate BPS        constant mux rate in bit/s (default 5000000)\n"
     "  --title-rate BPS      bit rate of the title carousel (default 600000)\n"
     "  --summary-rate BPS    bit rate of the summary carousel (default 3000000)\n"

@@ -124,6 +124,31 @@ TEST(TransportStream, SummaryCarouselAndListsShareTheirPid)
         EXPECT_LT((channelAt[i] - channelAt[i - 1]) * perPacket, 0.5);
 }
 
+TEST(TransportStream, EndsWhereBothCarouselsEndAPassSoItLoops)
+{
+    const auto& g = week();
+    const auto titles = sectionsOf(g.ts, {mux::kTitlePid});
+    ASSERT_FALSE(titles.empty());
+    EXPECT_EQ(titles.size() % g.model.titles.size(), 0u);
+    EXPECT_EQ(titles.back().bytes, mux::buildTitleSection(g.model.titles.back(), g.model.titles.size()));
+    std::vector<std::vector<uint8_t>> summaries;
+    for (const auto& s : sectionsOf(g.ts, {mux::kEpgPid}))
+        if (s.bytes[0] == 0x90)
+            summaries.push_back(s.bytes);
+    ASSERT_FALSE(summaries.empty());
+    EXPECT_EQ(summaries.size() % g.model.summaries.size(), 0u);
+    EXPECT_EQ(summaries.back(), mux::buildSummarySection(g.model.summaries.back()));
+
+    // Played twice in a row, no section of either carousel is lost at the joint.
+    std::vector<uint8_t> twice = g.ts;
+    twice.insert(twice.end(), g.ts.begin(), g.ts.end());
+    EXPECT_EQ(sectionsOf(twice, {mux::kTitlePid}).size(), 2 * titles.size());
+    size_t again = 0;
+    for (const auto& s : sectionsOf(twice, {mux::kEpgPid}))
+        again += s.bytes[0] == 0x90;
+    EXPECT_EQ(again, 2 * summaries.size());
+}
+
 TEST(TransportStream, WithoutEpgNoPrivatePids)
 {
     mux::Config cfg = weekConfig();
