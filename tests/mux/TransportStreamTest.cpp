@@ -89,6 +89,52 @@ TEST(TransportStream, TitleCarouselGoesRoundInModelOrder)
     EXPECT_LT(pass, 30.0);
 }
 
+TEST(TransportStream, AReaderSeekingSixOClockCollectsExactlyThatBroadcastDay)
+{
+    mux::Config cfg = weekConfig();
+    cfg.junkSections = true;
+    cfg.sundayAsSeven = true;
+    cfg.hourCodes = mux::HourCodes::Mixed;
+    cfg.channelCount = 8;
+    const auto m = mux::generateModel(cfg);
+    const auto sections = sectionsOf(mux::buildTransportStream(cfg, m), {mux::kTitlePid});
+    // Day and hour as a reader decodes byte 5 when the namespace contains "8200".
+    auto decode = [](uint8_t b, int& day, int& hour) {
+        day = (b >> 5) == 7 ? 0 : b >> 5;
+        const int code = b & 0x1F;
+        hour = code >= 16 ? code - 4 : code >= 8 ? code - 2 : code;
+        if (hour <= 5)
+            day = day == 0 ? 6 : day - 1;
+    };
+    for (int d = 0; d < 7; ++d) {
+        const int weekday = (2 + d) % 7;
+        size_t i = 0;
+        int day = -1, hour = -1;
+        for (; i < sections.size(); ++i) {
+            if (sections[i].bytes.size() != 46 || sections[i].bytes[0] != 0x90)
+                continue;
+            decode(sections[i].bytes[5], day, hour);
+            if (day == weekday && hour == 6)
+                break;
+        }
+        ASSERT_LT(i, sections.size()) << "no 06:00 record for day " << d;
+        std::vector<uint32_t> got, want;
+        for (; i < sections.size(); ++i) {
+            const auto& b = sections[i].bytes;
+            if (b.size() != 46 || b[0] != 0x90)
+                continue;
+            decode(b[5], day, hour);
+            if (day != weekday)
+                break;
+            got.push_back(be32(b.data() + 38));
+        }
+        for (const auto& t : m.titles)
+            if (t.broadcastDay == d)
+                want.push_back(t.summaryId);
+        EXPECT_EQ(got, want) << "day " << d;
+    }
+}
+
 TEST(TransportStream, SummaryCarouselAndListsShareTheirPid)
 {
     const auto& g = week();
