@@ -149,9 +149,9 @@ TEST(Skin, BuiltInDefaultDefinesEveryNameTheWindowsUse)
 TEST(Skin, DefaultSkinFileLoads)
 {
     eSkin skin;
-    ASSERT_TRUE(skin.load(std::string(ORVALIS_SOURCE_DIR) + "/data/skins/default.skin"));
+    ASSERT_TRUE(skin.loadFile(std::string(ORVALIS_SOURCE_DIR) + "/data/skins/default.skin"));
     expectAllNames(skin);
-    EXPECT_FALSE(skin.load(std::string(ORVALIS_SOURCE_DIR) + "/data/skins/missing.skin"));
+    EXPECT_FALSE(skin.loadFile(std::string(ORVALIS_SOURCE_DIR) + "/data/skins/missing.skin"));
 }
 
 TEST(Skin, EditsOverrideAndBadLinesAreCounted)

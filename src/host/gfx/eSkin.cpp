@@ -66,13 +66,18 @@ eSkin* eSkin::getActive()
         skin = std::make_unique<eSkin>();
 #ifdef ORVALIS_DATA_DIR
         // The edited copy of the default skin, when the data folder is at hand.
-        skin->load(std::string(ORVALIS_DATA_DIR) + "/skins/default.skin");
+        skin->loadFile(std::string(ORVALIS_DATA_DIR) + "/skins/default.skin");
 #endif
     }
     return skin.get();
 }
 
 bool eSkin::load(const std::string& file)
+{
+    return getActive()->loadFile(file);
+}
+
+bool eSkin::loadFile(const std::string& file)
 {
     std::ifstream in(file);
     if (!in)

@@ -28,9 +28,11 @@ public:
 
     static eSkin* getActive();
 
-    // Reads a skin file on top of the current values; false when it cannot be read
+    // Reads a skin file into the active skin, on top of its current values.
+    static bool load(const std::string& file);
+    // Reads a skin file on top of this skin's values; false when it cannot be read
     // (nothing changes then). Lines that do not parse are skipped and counted.
-    bool load(const std::string& file);
+    bool loadFile(const std::string& file);
     // Parses skin text; baseDir resolves relative image and font file names.
     bool loadText(const std::string& text, const std::string& baseDir = std::string());
     int badLines() const { return m_badLines; }
