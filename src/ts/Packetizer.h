@@ -17,7 +17,10 @@ public:
     // Appends the packets carrying these sections to out. With packed set, a new
     // section may start in the packet where the previous one ended.
     void put(const std::vector<std::vector<uint8_t>>& sections, std::vector<uint8_t>& out, bool packed = true);
-    void put(const std::vector<uint8_t>& section, std::vector<uint8_t>& out) { put({section}, out); }
+    void put(const std::vector<uint8_t>& section, std::vector<uint8_t>& out)
+    {
+        put(std::vector<std::vector<uint8_t>>{section}, out, true);
+    }
 
     uint16_t pid() const { return m_pid; }
     uint8_t continuityCounter() const { return m_cc; }

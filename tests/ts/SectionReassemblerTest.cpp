@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TsTestUtil.h"
+#include "ts/Packet.h"
+#include "ts/Packetizer.h"
+#include "ts/SectionReassembler.h"
+
+namespace {
+
+using Sections = std::vector<std::vector<uint8_t>>;
+using tstest::makeSection;
+
+struct Collector {
+    Sections got;
+    ts::SectionReassembler r{[this](uint16_t, const uint8_t* s, size_t n) { got.emplace_back(s, s + n); }};
+    void feed(const std::vector<uint8_t>& packets) { r.putPackets(packets.data(), packets.size()); }
+};
+
+Sections mixedSections()
+{
+    return {makeSection(0x50, 1, 12), makeSection(0x50, 2, 183), makeSection(0x50, 3, 184),
+            makeSection(0x50, 4, 1000), makeSection(0x4E, 5, 20), makeSection(0x50, 6, 4096),
+            makeSection(0x42, 7, 400), makeSection(0x50, 8, 180)};
+}
+
+TEST(SectionReassemblerTest, PacketizerRoundTripPackedAndUnpacked)
+{
+    for (bool packed : {true, false}) {
+        std::vector<uint8_t> ts;
+        ts::Packetizer pz(0x12);
+        pz.put(mixedSections(), ts, packed);
+        Collector c;
+        c.r.watch(0x12);
+        c.feed(ts);
+        EXPECT_EQ(c.got, mixedSections()) << "packed " << packed;
+        EXPECT_EQ(c.r.stats().ccErrors, 0u);
+        EXPECT_EQ(c.r.stats().droppedPartial, 0u);
+    }
+}
+
+TEST(SectionReassemblerTest, SeveralSectionsInOnePacketAndStuffing)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x100);
+    Sections small = {makeSection(0x02, 1, 30), makeSection(0x02, 2, 40), makeSection(0x02, 3, 50)};
+    pz.put(small, ts, true);
+    ASSERT_EQ(ts.size(), ts::kPacketSize); // all three share one packet, then 0xFF stuffing
+    Collector c;
+    c.r.watch(0x100);
+    c.feed(ts);
+    EXPECT_EQ(c.got, small);
+}
+
+TEST(SectionReassemblerTest, OnlyWatchedPidsAndFiltersAcceptSections)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer a(0x12), b(0x11);
+    a.put(mixedSections(), ts);
+    b.put({makeSection(0x42, 9, 300)}, ts);
+    Collector c;
+    c.r.addFilter(0x12, ts::SectionFilter::tableId(0x4E));
+    c.feed(ts);
+    ASSERT_EQ(c.got.size(), 1u);
+    EXPECT_EQ(c.got[0], makeSection(0x4E, 5, 20));
+    EXPECT_EQ(c.r.stats().filtered, mixedSections().size() - 1);
+
+    Collector all;
+    all.r.watchAll();
+    all.feed(ts);
+    EXPECT_EQ(all.got.size(), mixedSections().size() + 1);
+}
+
+TEST(SectionReassemblerTest, ContinuityBreakDropsPartialAndResyncs)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    pz.put({makeSection(0x50, 1, 1000)}, ts, false); // 6 packets
+    pz.put({makeSection(0x50, 2, 100)}, ts, false);  // 1 packet
+    // Lose the third packet of the long section.
+    ts.erase(ts.begin() + 2 * 188, ts.begin() + 3 * 188);
+    Collector c;
+    c.r.watch(0x12);
+    c.feed(ts);
+    ASSERT_EQ(c.got.size(), 1u);
+    EXPECT_EQ(c.got[0], makeSection(0x50, 2, 100));
+    EXPECT_EQ(c.r.stats().ccErrors, 1u);
+    EXPECT_EQ(c.r.stats().droppedPartial, 1u);
+}
+
+TEST(SectionReassemblerTest, DuplicatePacketIgnored)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    pz.put({makeSection(0x50, 1, 500)}, ts, false);
+    std::vector<uint8_t> dup(ts.begin(), ts.begin() + 188);
+    ts.insert(ts.begin() + 188, dup.begin(), dup.end());
+    Collector c;
+    c.r.watch(0x12);
+    c.feed(ts);
+    ASSERT_EQ(c.got.size(), 1u);
+    EXPECT_EQ(c.got[0], makeSection(0x50, 1, 500));
+    EXPECT_EQ(c.r.stats().duplicates, 1u);
+    EXPECT_EQ(c.r.stats().ccErrors, 0u);
+}
+
+TEST(SectionReassemblerTest, DiscontinuityIndicatorDropsPartial)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    pz.put({makeSection(0x50, 1, 300)}, ts, false);
+    // Rebuild the second packet with an adaptation field that flags a discontinuity.
+    uint8_t* p = ts.data() + 188;
+    std::vector<uint8_t> payload(p + 4, p + 188);
+    p[3] = uint8_t(0x30 | (p[3] & 0x0F));
+    p[4] = 1;
+    p[5] = 0x80;
+    std::copy(payload.begin(), payload.end() - 2, p + 6);
+    Collector c;
+    c.r.watch(0x12);
+    c.feed(ts);
+    EXPECT_TRUE(c.got.empty());
+    EXPECT_EQ(c.r.stats().discontinuities, 1u);
+    EXPECT_EQ(c.r.stats().droppedPartial, 1u);
+}
+
+TEST(SectionReassemblerTest, OversizedSectionLengthDropped)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    auto bad = makeSection(0x50, 1, 300);
+    bad[1] = 0xBF; // section_length 0xFFF: 4098 bytes in total
+    bad[2] = 0xFF;
+    pz.put({bad}, ts, false);
+    pz.put({makeSection(0x50, 2, 50)}, ts, false);
+    Collector c;
+    c.r.watch(0x12);
+    c.feed(ts);
+    ASSERT_EQ(c.got.size(), 1u);
+    EXPECT_EQ(c.got[0][4], 2);
+    EXPECT_EQ(c.r.stats().badLength, 1u);
+}
+
+TEST(SectionReassemblerTest, TruncatedSectionDroppedAtNextStart)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    pz.put({makeSection(0x50, 1, 600)}, ts, false);
+    ts.resize(2 * 188); // the rest never comes; the counter runs on
+    pz.setContinuityCounter(2);
+    pz.put({makeSection(0x50, 2, 60)}, ts, false);
+    Collector c;
+    c.r.watch(0x12);
+    c.feed(ts);
+    ASSERT_EQ(c.got.size(), 1u);
+    EXPECT_EQ(c.got[0][4], 2);
+    EXPECT_EQ(c.r.stats().droppedPartial, 1u);
+}
+
+TEST(SectionReassemblerTest, PointerFieldBeyondPayloadCounted)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    pz.put({makeSection(0x50, 1, 50)}, ts, false);
+    ts[4] = 184;
+    Collector c;
+    c.r.watch(0x12);
+    c.feed(ts);
+    EXPECT_TRUE(c.got.empty());
+    EXPECT_EQ(c.r.stats().badPointer, 1u);
+}
+
+TEST(SectionReassemblerTest, CrcCheckDropsCorruptLongFormOnly)
+{
+    auto corrupt = makeSection(0x50, 1, 100);
+    corrupt[50] ^= 0x01;
+    std::vector<uint8_t> tdt = {0x70, 0x70, 0x05, 0xE8, 0x1F, 0x12, 0x34, 0x56}; // short form: never checked
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    pz.put({corrupt, makeSection(0x50, 2, 100), tdt}, ts);
+    for (bool check : {false, true}) {
+        Collector c;
+        c.r.watch(0x12);
+        c.r.setCheckCrc(check);
+        c.feed(ts);
+        EXPECT_EQ(c.got.size(), check ? 2u : 3u);
+        EXPECT_EQ(c.r.stats().crcErrors, check ? 1u : 0u);
+    }
+}
+
+TEST(SectionReassemblerTest, ResetForgetsPartialWithoutFault)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    pz.put({makeSection(0x50, 1, 400)}, ts, false);
+    Collector c;
+    c.r.watch(0x12);
+    c.r.putPackets(ts.data(), 188); // first packet only
+    c.r.reset();
+    c.feed(ts); // starts again with counter 0: not a continuity error after reset
+    ASSERT_EQ(c.got.size(), 1u);
+    EXPECT_EQ(c.r.stats().ccErrors, 0u);
+}
+
+TEST(PacketTest, HeaderAdaptationAndPcr)
+{
+    uint8_t p[188] = {0x47, 0x41, 0x00, 0x3A, 7, 0x90};
+    // PCR base 0x123456789 (33 bits), extension 0x55.
+    uint64_t base = 0x123456789ull;
+    p[6] = uint8_t(base >> 25);
+    p[7] = uint8_t(base >> 17);
+    p[8] = uint8_t(base >> 9);
+    p[9] = uint8_t(base >> 1);
+    p[10] = uint8_t(((base & 1) << 7) | 0x7E | 0x00);
+    p[11] = 0x55;
+    auto h = ts::parsePacket(p);
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->pid, 0x100);
+    EXPECT_TRUE(h->unitStart);
+    EXPECT_EQ(h->continuityCounter, 0x0A);
+    EXPECT_TRUE(h->discontinuity);
+    ASSERT_TRUE(h->pcr);
+    EXPECT_EQ(*h->pcr, base * 300 + 0x55);
+    EXPECT_EQ(h->payloadOffset, 12);
+
+    p[4] = 183; // adaptation field leaves no room for the announced payload
+    EXPECT_FALSE(ts::parsePacket(p));
+    p[0] = 0x46;
+    EXPECT_FALSE(ts::parsePacket(p));
+}
+
+TEST(PacketTest, PcrDeltaAcrossWrap)
+{
+    EXPECT_EQ(ts::pcrDelta(100, 400), 300u);
+    EXPECT_EQ(ts::pcrDelta(ts::kPcrModulus - 10, 5), 15u);
+}
+
+} // namespace
