@@ -43,6 +43,19 @@ const char* kUsage =
     "  --list FILE           also write the generated week as UTF-8 text to FILE\n"
     "  --help                show this text\n";
 
+struct IntOption {
+    const char* name;
+    long lo;
+    long hi;
+    int* field;
+};
+
+struct FlagOption {
+    const char* name;
+    bool* field;
+    bool value = true; // what the switch sets
+};
+
 bool parseInt(const char* text, long lo, long hi, int& out)
 {
     char* end = nullptr;
@@ -113,6 +126,29 @@ int main(int argc, char** argv)
     std::string output;
     bool stats = false;
     std::string listing;
+    const IntOption ints[] = {
+        {"--clock-hour", 0, 23, &cfg.clockHour},
+        {"--channels", 0, 186, &cfg.channelCount},
+        {"--channel-extra", 0, 21, &cfg.channelExtraBytes},
+        {"--theme-extra", 0, 14, &cfg.themeExtraBytes},
+        {"--bad-channel", 0, 1000, &cfg.badChannelTitles},
+        {"--shared-percent", 0, 100, &cfg.sharedSummaryPercent},
+        {"--missing-percent", 0, 100, &cfg.missingSummaryPercent},
+        {"--passes", 1, 100, &cfg.passes},
+        {"--mux-rate", 100000, 200000000, &cfg.muxRate},
+        {"--title-rate", 1000, 200000000, &cfg.titleRate},
+        {"--summary-rate", 1000, 200000000, &cfg.summaryRate},
+    };
+    const FlagOption flags[] = {
+        {"--stats", &stats},
+        {"--empty-channels", &cfg.emptyChannelTable},
+        {"--empty-themes", &cfg.emptyThemeTable},
+        {"--too-many-themes", &cfg.tooManyThemes},
+        {"--too-many-subthemes", &cfg.tooManySubThemes},
+        {"--sunday-seven", &cfg.sundayAsSeven},
+        {"--junk", &cfg.junkSections},
+        {"--no-epg", &cfg.withEpg, false},
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](const char* name) -> const char* {
@@ -123,11 +159,22 @@ int main(int argc, char** argv)
             return argv[++i];
         };
         int n = 0;
-        if (a == "--help" || a == "-h") {
+        const IntOption* number = nullptr;
+        for (const IntOption& o : ints)
+            if (a == o.name)
+                number = &o;
+        const FlagOption* flag = nullptr;
+        for (const FlagOption& o : flags)
+            if (a == o.name)
+                flag = &o;
+        if (number) {
+            if (!parseInt(value(number->name), number->lo, number->hi, *number->field))
+                return fail(std::string("bad ") + number->name);
+        } else if (flag) {
+            *flag->field = flag->value;
+        } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
-        } else if (a == "--stats") {
-            stats = true;
         } else if (a == "--list") {
             listing = value("--list");
         } else if (a == "--seed") {
@@ -136,35 +183,6 @@ int main(int argc, char** argv)
             cfg.startDay = mux::parseDay(value("--start"));
             if (!cfg.startDay)
                 return fail("bad date for --start");
-        } else if (a == "--clock-hour") {
-            if (!parseInt(value("--clock-hour"), 0, 23, cfg.clockHour))
-                return fail("bad --clock-hour");
-        } else if (a == "--channels") {
-            if (!parseInt(value("--channels"), 0, 186, cfg.channelCount))
-                return fail("bad --channels");
-        } else if (a == "--empty-channels") {
-            cfg.emptyChannelTable = true;
-        } else if (a == "--empty-themes") {
-            cfg.emptyThemeTable = true;
-        } else if (a == "--channel-extra") {
-            if (!parseInt(value("--channel-extra"), 0, 21, cfg.channelExtraBytes))
-                return fail("bad --channel-extra");
-        } else if (a == "--theme-extra") {
-            if (!parseInt(value("--theme-extra"), 0, 14, cfg.themeExtraBytes))
-                return fail("bad --theme-extra");
-        } else if (a == "--too-many-themes") {
-            cfg.tooManyThemes = true;
-        } else if (a == "--too-many-subthemes") {
-            cfg.tooManySubThemes = true;
-        } else if (a == "--bad-channel") {
-            if (!parseInt(value("--bad-channel"), 0, 1000, cfg.badChannelTitles))
-                return fail("bad --bad-channel");
-        } else if (a == "--shared-percent") {
-            if (!parseInt(value("--shared-percent"), 0, 100, cfg.sharedSummaryPercent))
-                return fail("bad --shared-percent");
-        } else if (a == "--missing-percent") {
-            if (!parseInt(value("--missing-percent"), 0, 100, cfg.missingSummaryPercent))
-                return fail("bad --missing-percent");
         } else if (a == "--hour-codes") {
             const std::string m = value("--hour-codes");
             if (m == "normal")
@@ -173,24 +191,6 @@ int main(int argc, char** argv)
                 cfg.hourCodes = mux::HourCodes::Mixed;
             else
                 return fail("bad --hour-codes");
-        } else if (a == "--sunday-seven") {
-            cfg.sundayAsSeven = true;
-        } else if (a == "--junk") {
-            cfg.junkSections = true;
-        } else if (a == "--no-epg") {
-            cfg.withEpg = false;
-        } else if (a == "--passes") {
-            if (!parseInt(value("--passes"), 1, 100, cfg.passes))
-                return fail("bad --passes");
-        } else if (a == "--mux-rate") {
-            if (!parseInt(value("--mux-rate"), 100000, 200000000, cfg.muxRate))
-                return fail("bad --mux-rate");
-        } else if (a == "--title-rate") {
-            if (!parseInt(value("--title-rate"), 1000, 200000000, cfg.titleRate))
-                return fail("bad --title-rate");
-        } else if (a == "--summary-rate") {
-            if (!parseInt(value("--summary-rate"), 1000, 200000000, cfg.summaryRate))
-                return fail("bad --summary-rate");
         } else if (a == "--onid") {
             if (!parseInt(value("--onid"), 0, 0xFFFF, n))
                 return fail("bad --onid");
