@@ -29,6 +29,8 @@ struct Config {
     int badChannelTitles = 0;      // titles whose channel byte is 0xFF
     int sharedSummaryPercent = 12; // reruns that reuse an earlier programme's summary id
     int missingSummaryPercent = 2; // summary ids with no summary section on air
+    int repeatedSummaryPercent = 0; // summaries sent a second time, half a pass later
+    int days = 7; // broadcast days in the title carousel; an eighth repeats the first weekday
     HourCodes hourCodes = HourCodes::Normal;
     bool sundayAsSeven = false; // weekday field 7 instead of 0 for Sunday
     bool junkSections = false;  // sections of other lengths mixed into both carousels

@@ -25,7 +25,7 @@ struct Theme {
 struct Title {
     uint8_t channel = 0;      // channel byte as sent: channel number counted from 1 (0xFF: none)
     uint8_t themeSlot = 0;    // group * 16 + slot
-    int broadcastDay = 0;     // 0..6 from the start day; a broadcast day runs 06:00 to 05:59
+    int broadcastDay = 0;     // 0.. from the start day; a broadcast day runs 06:00 to 05:59
     uint8_t listedWeekday = 0; // weekday of the broadcast day (0 = Sunday)
     uint8_t weekdayCode = 0;  // bits 7-5 of byte 5 as sent: the calendar weekday (7 may stand for 0)
     uint8_t hour = 0;         // calendar hour 0..23
@@ -42,6 +42,7 @@ struct Summary {
     std::vector<std::array<uint8_t, 7>> entries; // 0..9 opaque entries
     std::string text;        // ISO 8859-15 bytes, no NUL
     bool nulTerminated = true;
+    bool sentTwice = false; // a second copy follows half a pass later
 };
 
 struct Model {

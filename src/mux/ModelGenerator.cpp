@@ -10,7 +10,6 @@
 namespace mux {
 namespace {
 
-constexpr int kDays = 7;
 constexpr int kDayMinutes = 24 * 60;
 constexpr size_t kTitleBytes = 23;
 
@@ -167,11 +166,12 @@ Model generateModel(const Config& cfg)
     std::vector<Slot> slots;
     std::set<uint32_t> ids;
     std::vector<std::vector<size_t>> history(static_cast<size_t>(cfg.channelCount));
-    for (int d = 0; d < kDays; ++d)
+    const int days = std::max(1, cfg.days);
+    for (int d = 0; d < days; ++d)
         for (int c = 0; c < cfg.channelCount; ++c)
             scheduleChannel(rng, cfg, themes, d, c, history, slots, ids);
     for (int k = 0; k < cfg.badChannelTitles; ++k) {
-        Slot s{k % kDays, rng.range(0, kDayMinutes - 1), -1, 0, 0, 30, "Programma sconosciuto", newSummaryId(rng, ids)};
+        Slot s{k % days, rng.range(0, kDayMinutes - 1), -1, 0, 0, 30, "Programma sconosciuto", newSummaryId(rng, ids)};
         slots.push_back(s);
     }
     std::stable_sort(slots.begin(), slots.end(), [](const Slot& a, const Slot& b) {
@@ -215,6 +215,7 @@ Model generateModel(const Config& cfg)
         Summary sum;
         sum.id = t.summaryId;
         sum.nulTerminated = rng.chance(70);
+        sum.sentTwice = rng.chance(cfg.repeatedSummaryPercent);
         const int n = rng.chance(90) ? rng.range(0, 3) : rng.range(4, 9);
         for (int e = 0; e < n; ++e)
             sum.entries.push_back(summaryEntry(rng, t));

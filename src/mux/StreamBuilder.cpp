@@ -72,11 +72,19 @@ std::vector<Bytes> titleCarousel(const Config& cfg, const Model& m)
 std::vector<Bytes> summaryCarousel(const Config& cfg, const Model& m)
 {
     const auto junk = junkSummarySections();
+    const size_t n = m.summaries.size();
+    // Copies of the summaries sent twice follow half a pass after their first showing.
+    std::vector<std::vector<size_t>> copiesAfter(n);
+    for (size_t i = 0; i < n; ++i)
+        if (m.summaries[i].sentTwice)
+            copiesAfter[(i + n / 2) % n].push_back(i);
     std::vector<Bytes> out;
-    for (size_t i = 0; i < m.summaries.size(); ++i) {
+    for (size_t i = 0; i < n; ++i) {
         if (cfg.junkSections && i % 100 == 50)
             out.push_back(junk[(i / 100) % junk.size()]);
         out.push_back(buildSummarySection(m.summaries[i]));
+        for (size_t k : copiesAfter[i])
+            out.push_back(buildSummarySection(m.summaries[k]));
     }
     return out;
 }

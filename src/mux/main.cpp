@@ -29,6 +29,8 @@ const char* kUsage =
     "  --bad-channel N       add N programmes whose channel byte is 0xFF\n"
     "  --shared-percent P    share of reruns reusing a summary id (default 12)\n"
     "  --missing-percent P   share of summary ids without a summary (default 2)\n"
+    "  --repeat-percent P    share of summaries sent twice in one pass (default 0)\n"
+    "  --days N              broadcast days of titles, 1..14 (default 7)\n"
     "  --hour-codes MODE     normal, or mixed to use every hour-code range\n"
     "  --sunday-seven        send Sunday as weekday 7\n"
     "  --junk                mix sections of other lengths and tables into the carousels\n"
@@ -134,6 +136,8 @@ int main(int argc, char** argv)
         {"--bad-channel", 0, 1000, &cfg.badChannelTitles},
         {"--shared-percent", 0, 100, &cfg.sharedSummaryPercent},
         {"--missing-percent", 0, 100, &cfg.missingSummaryPercent},
+        {"--repeat-percent", 0, 100, &cfg.repeatedSummaryPercent},
+        {"--days", 1, 14, &cfg.days},
         {"--passes", 1, 100, &cfg.passes},
         {"--mux-rate", 100000, 200000000, &cfg.muxRate},
         {"--title-rate", 1000, 200000000, &cfg.titleRate},

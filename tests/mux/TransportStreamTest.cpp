@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -238,6 +239,33 @@ TEST(TransportStream, JunkMixesOtherSectionsIntoBothCarousels)
         rejected += !taken;
     }
     EXPECT_GE(rejected, 3);
+}
+
+TEST(TransportStream, RepeatedSummariesComeTwicePerPassAndAnEighthDayRepeatsTheFirstWeekday)
+{
+    mux::Config cfg = weekConfig();
+    cfg.passes = 1;
+    cfg.channelCount = 6;
+    cfg.repeatedSummaryPercent = 20;
+    cfg.days = 8;
+    const auto m = mux::generateModel(cfg);
+    std::map<uint32_t, int> seen;
+    for (const auto& s : sectionsOf(mux::buildTransportStream(cfg, m), {mux::kEpgPid}))
+        if (s.bytes[0] == 0x90)
+            ++seen[be32(s.bytes.data() + 3)];
+    int passes = 0;
+    for (const auto& sum : m.summaries)
+        if (!sum.sentTwice && !passes)
+            passes = seen[sum.id];
+    ASSERT_GT(passes, 0);
+    int twice = 0;
+    for (const auto& sum : m.summaries) {
+        EXPECT_EQ(seen[sum.id], passes * (sum.sentTwice ? 2 : 1)) << std::hex << sum.id;
+        twice += sum.sentTwice;
+    }
+    EXPECT_GT(twice, 0);
+    ASSERT_EQ(m.titles.back().broadcastDay, 7);
+    EXPECT_EQ(m.titles.back().listedWeekday, m.titles.front().listedWeekday);
 }
 
 TEST(TransportStream, ChannelTableOptionsShapeTheChannelSection)
