@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: first a normal build,
+# then the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$here"
+
+bash scripts/setup.sh "$here/build"
+ctest --test-dir "$here/build" --output-on-failure -j2
+
+bash scripts/setup.sh "$here/build-asan" -DORVALIS_SANITIZE=ON -DORVALIS_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+# The browser and window tests drive the same box as above; under the sanitizers
+# only the unit and box-level tests run.
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$here/build-asan" --output-on-failure -j2 -E '^e2e_(web|window)'

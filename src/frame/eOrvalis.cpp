@@ -1,0 +1,198 @@
+#include "frame/eOrvalis.h"
+#include "broadcast/getCanaliTemi.h"
+#include "config/ConfigFile.h"
+#include "frame/globals.h"
+#include "host/gfx/eSkin.h"
+#include "host/gui/eButton.h"
+#include "host/gui/eLabel.h"
+#include "host/gui/eMessageBox.h"
+#include "host/gui/eStatusBar.h"
+#include "host/service/eServiceInterface.h"
+#include "host/service/eTimerListView.h"
+#include "host/service/eZapMain.h"
+
+namespace {
+constexpr int kTuneFlags = 0x28;
+constexpr int kAlignCentre = 2;
+constexpr int kVerticallyCentred = 0x40;
+} // namespace
+
+eOrvalis::eOrvalis() : eWindow(1)
+{
+    LoadCfg();
+    LastService = eServiceInterface::getInstance()->service;
+    // An unset EPG service is not worth a tuning request.
+    if (offlinelog == 0 && EPGService.valid() && EPGService != LastService)
+        eZapMain::instance->playService(EPGService, kTuneFlags);
+    CurrentTime();
+
+    addActionMap(&i_shortcutActions->map);
+    addActionMap(&i_cursorActions->map);
+
+    setText(" Orvalis");
+    cmove(ePoint(200, 120));
+    cresize(eSize(320, 320));
+    const int width = getClientSize().width();
+    const int height = getClientSize().height();
+
+    struct Legend {
+        eLabel** label;
+        const char* text;
+        const char* colour;
+    } legends[] = {
+        {&themesLabel, "Themes", "std_dred"},
+        {&channelsLabel, "Channels", "std_dgreen"},
+        {&bouquetsLabel, "Bouquets", "std_dyellow"},
+        {&searchLabel, "Search", "std_dblue"},
+    };
+    int y = 10;
+    for (auto& l : legends) {
+        eLabel* label = new eLabel(this, 0, 0, "eLabel");
+        label->move(ePoint(10, y));
+        label->resize(eSize(width - 20, 40));
+        label->loadDeco();
+        label->setText(l.text);
+        label->setBackgroundColor(eSkin::getActive()->queryColor(l.colour));
+        label->setAlign(kAlignCentre);
+        label->setFlags(kVerticallyCentred);
+        *l.label = label;
+        y += 45;
+    }
+
+    dateLabel = new eLabel(this);
+    dateLabel->move(ePoint(0, 190));
+    dateLabel->resize(eSize(width, 30));
+    eString date;
+    dateLabel->setText(date.sprintf("%s", datattuale));
+    dateLabel->setAlign(kAlignCentre);
+    dateLabel->setFlags(kVerticallyCentred);
+
+    setupButton = new eButton(this, nullptr, 1, "eButton");
+    setupButton->move(ePoint(0, 225));
+    setupButton->resize(eSize(width, 30));
+    setupButton->setText("Setup");
+    setupButton->loadDeco();
+    setupButton->setHelpText("Orvalis setup");
+    setupButton->selected.connect(SigC::slot(*this, &eOrvalis::setup));
+
+    statusBar = new eStatusBar(this, "eStatusBar");
+    statusBar->move(ePoint(0, height - 40));
+    statusBar->resize(eSize(width, 40));
+    statusBar->loadDeco();
+    statusBar->setAlign(kAlignCentre);
+}
+
+eOrvalis::~eOrvalis() = default;
+
+int eOrvalis::eventHandler(const eWidgetEvent& event)
+{
+    if (event.type == eWidgetEvent::evtAction) {
+        if (event.action == &i_shortcutActions->red)
+            findThemes();
+        else if (event.action == &i_shortcutActions->green)
+            findChannels();
+        else if (event.action == &i_shortcutActions->yellow)
+            findBouquets();
+        else if (event.action == &i_shortcutActions->blue)
+            findPrograms();
+        else if (event.action == &i_shortcutActions->number0)
+            showTimerList();
+        else if (event.action == &i_cursorActions->cancel)
+            leave();
+    }
+    return eWindow::eventHandler(event);
+}
+
+void eOrvalis::leave()
+{
+    if (eServiceInterface::getInstance()->service != LastService)
+        eZapMain::instance->playService(LastService, kTuneFlags);
+    if (editcfg)
+        WriteCfg();
+    close(0);
+}
+
+void eOrvalis::showTimerList()
+{
+    hide();
+    {
+        eTimerListView timers;
+        timers.show();
+        timers.exec();
+        timers.hide();
+    }
+    show();
+}
+
+int eOrvalis::readTables()
+{
+    if (readThCh)
+        return 0;
+    if (offlinelog == 1)
+        return -3; // the offline channel and theme files are read by a later release
+    return getCanaliTemi();
+}
+
+void eOrvalis::reportTableError(int result, bool themes)
+{
+    const char* text = "";
+    switch (result) {
+    case -1:
+        text = "Can't open DEMUX device.";
+        break;
+    case -2:
+        text = themes ? "Themes not found.\nCheck EPG channel." : "Channels not found.\nCheck EPG channel.";
+        break;
+    case -3:
+        text = themes ? "Themes data file not found.\nUpdate EPG." : "Channels data file not found.\nUpdate EPG.";
+        break;
+    }
+    int icon = themes ? eMessageBox::iconError : eMessageBox::iconWarning;
+    eMessageBox box(text, "LOG Error:", eMessageBox::btOK | icon, eMessageBox::btOK, 0);
+    box.show();
+    box.exec();
+    box.hide();
+}
+
+void eOrvalis::findThemes()
+{
+    int r = readTables();
+    if (r < 0) {
+        reportTableError(r, true);
+        return;
+    }
+    if (r != 0)
+        return;
+    FilterSearch = 0;
+    // The theme window opens here once it exists.
+}
+
+void eOrvalis::findChannels()
+{
+    int r = readTables();
+    if (r < 0) {
+        reportTableError(r, false);
+        return;
+    }
+    if (r != 0)
+        return;
+    FilterSearch = 1;
+    // The programme list window opens here once it exists.
+}
+
+void eOrvalis::findBouquets()
+{
+    // The bouquet timer comes with its own window.
+}
+
+void eOrvalis::findPrograms()
+{
+    readTables();
+    FilterSearch = 3;
+    // The search window opens here once it exists.
+}
+
+void eOrvalis::setup()
+{
+    // The setup dialog opens here once it exists.
+}
