@@ -9,8 +9,7 @@ out="$here/out"
 mkdir -p "$out"
 sample="$out/sample-$(date +%Y-%m-%d).ts"
 if [ ! -s "$sample" ]; then
-  "$here/build/src/mux/orvalis-mux" --output "$sample.tmp"
-  mv "$sample.tmp" "$sample"
+  "$here/build/src/mux/orvalis-mux" "$sample"
 fi
 epg="$("$here/build/src/mux/orvalis-mux" --print-epg-service)"
 

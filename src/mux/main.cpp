@@ -43,6 +43,7 @@ const char* kUsage =
     "  --orbital POS         orbital position such as 13.0E or 30.0W (default 13.0E)\n"
     "  --stats               print counts of what was generated to stderr\n"
     "  --list FILE           also write the generated week as UTF-8 text to FILE\n"
+    "  --print-epg-service   print the EPG service's reference (as the box names it) and exit\n"
     "  --help                show this text\n";
 
 struct IntOption {
@@ -127,6 +128,7 @@ int main(int argc, char** argv)
     mux::Config cfg;
     std::string output;
     bool stats = false;
+    bool printEpgService = false;
     std::string listing;
     const IntOption ints[] = {
         {"--clock-hour", 0, 23, &cfg.clockHour},
@@ -145,6 +147,7 @@ int main(int argc, char** argv)
     };
     const FlagOption flags[] = {
         {"--stats", &stats},
+        {"--print-epg-service", &printEpgService},
         {"--empty-channels", &cfg.emptyChannelTable},
         {"--empty-themes", &cfg.emptyThemeTable},
         {"--too-many-themes", &cfg.tooManyThemes},
@@ -213,6 +216,13 @@ int main(int argc, char** argv)
         } else {
             return fail("more than one output");
         }
+    }
+    if (printEpgService) {
+        // The receiver's DVB namespace: the orbital position in tenths of a degree
+        // (west as 3600 minus it) in the upper 16 bits.
+        const unsigned ns = static_cast<unsigned>((cfg.west ? 3600 - cfg.orbitalPosition : cfg.orbitalPosition) & 0xFFFF) << 16;
+        std::printf("1:0:1:%X:%X:%X:%x:0:0:0:\n", cfg.epgServiceId, cfg.tsid, cfg.onid, ns);
+        return 0;
     }
     if (output.empty())
         return fail("no output given");
