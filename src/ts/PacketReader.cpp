@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ts {
@@ -51,22 +53,41 @@ bool detectPacketSize(const uint8_t* data, size_t size, size_t& packetSize, size
 PacketReader::PacketReader(int fd, size_t blockSize) : m_fd(fd), m_block(std::max<size_t>(blockSize, 4096))
 {
     m_buf.resize(m_block + 2 * 204);
+    m_data = m_buf.data();
 }
 
 PacketReader::PacketReader(const std::string& path, size_t blockSize) : PacketReader(-1, blockSize)
 {
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     m_owned = m_fd >= 0;
+    struct stat st;
+    if (m_fd >= 0 && ::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, m_fd, 0);
+        if (map != MAP_FAILED) {
+            ::madvise(map, size_t(st.st_size), MADV_SEQUENTIAL);
+            m_map = map;
+            m_mapSize = size_t(st.st_size);
+            m_data = static_cast<const uint8_t*>(map);
+            m_end = m_mapSize;
+            m_eof = true;
+            m_buf.clear();
+            m_buf.shrink_to_fit();
+        }
+    }
 }
 
 PacketReader::~PacketReader()
 {
+    if (m_map)
+        ::munmap(m_map, m_mapSize);
     if (m_owned)
         ::close(m_fd);
 }
 
 bool PacketReader::fill()
 {
+    if (m_map)
+        return false;
     // Keep the unread tail and read a block behind it.
     if (m_pos > 0) {
         size_t tail = m_end > m_pos ? m_end - m_pos : 0;
@@ -112,7 +133,7 @@ bool PacketReader::resync()
         if (avail < 188)
             return false;
         size_t stride = 0, first = 0;
-        if (detectPacketSize(m_buf.data() + m_pos, avail, stride, first)) {
+        if (detectPacketSize(m_data + m_pos, avail, stride, first)) {
             m_stride = stride;
             m_stats.bytesSkipped += first;
             m_pos += first;
@@ -133,7 +154,7 @@ const uint8_t* PacketReader::slowNext()
             fill();
         if (m_end - m_pos < 188)
             return nullptr;
-        if (!m_synced || m_buf[m_pos] != 0x47) {
+        if (!m_synced || m_data[m_pos] != 0x47) {
             if (m_synced)
                 ++m_stats.syncLosses;
             m_synced = false;
@@ -142,7 +163,7 @@ const uint8_t* PacketReader::slowNext()
             }
             continue;
         }
-        const uint8_t* p = m_buf.data() + m_pos;
+        const uint8_t* p = m_data + m_pos;
         m_pos += std::min(m_stride, m_end - m_pos);
         ++m_stats.packets;
         return p;
