@@ -1,0 +1,127 @@
+#include "box/BoxOptions.h"
+#include "box/KeyScript.h"
+#include "box/PluginHost.h"
+#include "host/platform/FileSystem.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(KeyScript, ParsesKeysTextAndShots)
+{
+    std::string error;
+    auto steps = box::parseKeyScript("green ok  text:tg1 text:a%20b%25 shot:list 0 exit\n", &error);
+    ASSERT_TRUE(steps) << error;
+    ASSERT_EQ(steps->size(), 7u);
+    EXPECT_EQ((*steps)[0].key, eRCKey::Green);
+    EXPECT_EQ((*steps)[2].kind, box::ScriptStep::Kind::Text);
+    EXPECT_EQ((*steps)[2].text, "tg1");
+    EXPECT_EQ((*steps)[3].text, "a b%");
+    EXPECT_EQ((*steps)[4].kind, box::ScriptStep::Kind::Shot);
+    EXPECT_EQ((*steps)[4].text, "list");
+    EXPECT_EQ((*steps)[5].key, eRCKey::Digit0);
+    EXPECT_EQ((*steps)[6].key, eRCKey::Exit);
+}
+
+TEST(KeyScript, RejectsUnknownKeysBadEscapesAndPathsInShotNames)
+{
+    std::string error;
+    for (const char* bad : {"purple", "text:", "text:%4", "text:%zz", "shot:../x", "shot:a/b", "shot:", "shot:.hidden"}) {
+        error.clear();
+        EXPECT_FALSE(box::parseKeyScript(std::string("ok ") + bad, &error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    auto empty = box::parseKeyScript("   ", &error);
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->empty());
+}
+
+std::optional<box::BoxOptions> parse(std::vector<const char*> args, std::string* error, bool* help)
+{
+    args.insert(args.begin(), "box");
+    return box::parseBoxOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), error, help);
+}
+
+TEST(BoxOptions, ChoosesTheHeadlessDisplayForScriptsAndChecksValues)
+{
+    std::string error;
+    bool help = false;
+    auto o = parse({"--ts", "a.ts", "--ts", "-", "--keys", "green", "--dump", "d.jsonl"}, &error, &help);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->display, "headless");
+    EXPECT_EQ(o->streams, (std::vector<std::string>{"a.ts", "-"}));
+    EXPECT_FALSE(parse({"--display", "tv"}, &error, &help));
+    EXPECT_FALSE(parse({"--ts"}, &error, &help));
+    EXPECT_FALSE(parse({"--dvb-adapter", "x"}, &error, &help));
+    EXPECT_FALSE(parse({"--dvb-adapter", "0", "--ts", "a.ts"}, &error, &help));
+    EXPECT_FALSE(parse({"--bogus", "1"}, &error, &help));
+    EXPECT_TRUE(parse({"--help"}, &error, &help));
+    EXPECT_TRUE(help);
+}
+
+class PluginHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/boxpluginXXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        m_root = tmpl;
+        host::setFileSystemRoot(m_root);
+    }
+    void TearDown() override
+    {
+        host::setFileSystemRoot("");
+        std::system(("rm -rf " + m_root).c_str());
+    }
+    void write(const std::string& receiverPath, const std::string& text)
+    {
+        host::makeDirectories(receiverPath.substr(0, receiverPath.rfind('/')));
+        std::ofstream(host::hostPath(receiverPath)) << text;
+    }
+    std::string m_root;
+};
+
+TEST_F(PluginHostTest, InstallsTheDescriptionOnceAndKeepsAnExistingConfiguration)
+{
+    box::PluginHost plugins("/opt/built/orvalis.so");
+    std::string error;
+    ASSERT_TRUE(plugins.installDefaultConfig("1:0:1:64:1:13E:820000:0:0:0:", &error)) << error;
+    auto found = plugins.findPlugins();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "Orvalis");
+    EXPECT_EQ(found[0].configPath, "/var/tuxbox/plugins/orvalis.cfg");
+    EXPECT_EQ(found[0].objectPath, "/opt/built/orvalis.so");
+    std::ifstream in(host::hostPath("/var/tuxbox/plugins/orvalis.cfg"));
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(all.find("enigmaplugin=1\nEPGService=1:0:1:64:1:13E:820000:0:0:0:\n"), std::string::npos);
+
+    // A user's configuration in another candidate folder is never overwritten or shadowed.
+    std::system(("rm -rf " + m_root + "/var").c_str());
+    write("/usr/lib/tuxbox/plugins/orvalis.cfg", "name=Mine\nenigmaplugin=1\nTimerStart=5\n");
+    ASSERT_TRUE(plugins.installDefaultConfig("", &error));
+    found = plugins.findPlugins();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "Mine");
+}
+
+TEST_F(PluginHostTest, ListsOnlyPluginDescriptionsWithAnObject)
+{
+    write("/var/tuxbox/plugins/other.cfg", "name=Other\ndesc=Something\nenigmaplugin=1\n");
+    write("/var/tuxbox/plugins/other.so", "");
+    write("/var/tuxbox/plugins/notes.cfg", "name=Not a plug-in\n");
+    write("/var/tuxbox/plugins/lost.cfg", "name=No object\nenigmaplugin=1\n");
+    box::PluginHost plugins("/opt/built/orvalis.so");
+    auto found = plugins.findPlugins();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "Other");
+    EXPECT_EQ(found[0].description, "Something");
+    EXPECT_EQ(found[0].objectPath, host::hostPath("/var/tuxbox/plugins/other.so"));
+    int result = 0;
+    std::string error;
+    EXPECT_FALSE(plugins.run(found[0], &result, &error)); // an empty file is no shared object
+    EXPECT_FALSE(error.empty());
+}
+
+} // namespace
