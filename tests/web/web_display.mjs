@@ -168,12 +168,15 @@ async function main() {
   const sharedB = await shown(b.page);
   if (sharedA.generation !== sharedB.generation) fail('the two browsers show different screens');
 
-  step = 'keys from the second browser while the first one leaves';
-  const beforeClose = await shown(b.page);
-  await a.page.click('.remote [data-key="blue"]');
+  step = 'the second browser follows keys from the first';
+  const beforeA = await shown(b.page);
+  await a.page.keyboard.press('0');
+  const timerList = await changedScreen(b.page, beforeA, '0 in the first browser');
+
+  step = 'keys from the second browser after the first one left';
   await a.context.close();
-  await changedScreen(b.page, beforeClose, 'blue from the first browser');
-  await press(b.page, 'exit');
+  const back = await press(b.page, 'exit');
+  if (back.png === timerList.png) fail('exit from the second browser changed nothing');
   await showsLatest(b.page, url);
 
   step = 'leaving the plug-in from the second browser';
