@@ -27,6 +27,19 @@ Palette& palette()
 
 const eString kNoName;
 
+// The entry under key in index, appended with value and name when missing. Locked by the caller.
+template <class Key>
+int findOrAdd(Palette& p, std::map<Key, int>& index, const Key& key, uint32_t rgb, const eString& name)
+{
+    auto it = index.find(key);
+    if (it != index.end())
+        return it->second;
+    const int i = static_cast<int>(p.entries.size());
+    p.entries.push_back({rgb, name});
+    index.emplace(key, i);
+    return i;
+}
+
 } // namespace
 
 gColor gColor::fromRGB(uint32_t rgb)
@@ -34,26 +47,14 @@ gColor gColor::fromRGB(uint32_t rgb)
     rgb &= 0xFFFFFF;
     Palette& p = palette();
     std::lock_guard<std::mutex> g(p.lock);
-    auto it = p.byValue.find(rgb);
-    if (it != p.byValue.end())
-        return gColor(it->second);
-    const int index = static_cast<int>(p.entries.size());
-    p.entries.push_back({rgb, eString()});
-    p.byValue.emplace(rgb, index);
-    return gColor(index);
+    return gColor(findOrAdd(p, p.byValue, rgb, rgb, eString()));
 }
 
 gColor gColor::named(const eString& name)
 {
     Palette& p = palette();
     std::lock_guard<std::mutex> g(p.lock);
-    auto it = p.byName.find(name);
-    if (it != p.byName.end())
-        return gColor(it->second);
-    const int index = static_cast<int>(p.entries.size());
-    p.entries.push_back({0, name});
-    p.byName.emplace(name, index);
-    return gColor(index);
+    return gColor(findOrAdd(p, p.byName, name, 0, name));
 }
 
 void gColor::define(const eString& name, uint32_t rgb)

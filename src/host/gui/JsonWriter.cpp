@@ -19,29 +19,16 @@ void JsonWriter::separate()
     }
 }
 
-void JsonWriter::beginObject()
+void JsonWriter::open(char bracket)
 {
     separate();
-    m_out += '{';
+    m_out += bracket;
     m_first.push_back(true);
 }
 
-void JsonWriter::endObject()
+void JsonWriter::close(char bracket)
 {
-    m_out += '}';
-    m_first.pop_back();
-}
-
-void JsonWriter::beginArray()
-{
-    separate();
-    m_out += '[';
-    m_first.push_back(true);
-}
-
-void JsonWriter::endArray()
-{
-    m_out += ']';
+    m_out += bracket;
     m_first.pop_back();
 }
 
@@ -102,6 +89,18 @@ void JsonWriter::rect(int x, int y, int w, int h)
     field("y", y);
     field("w", w);
     field("h", h);
+}
+
+} // namespace host
+
+namespace host {
+
+void JsonWriter::rectField(const std::string& k, int x, int y, int w, int h)
+{
+    key(k);
+    beginObject();
+    rect(x, y, w, h);
+    endObject();
 }
 
 } // namespace host

@@ -7,10 +7,10 @@ namespace host {
 
 class JsonWriter {
 public:
-    void beginObject();
-    void endObject();
-    void beginArray();
-    void endArray();
+    void beginObject() { open('{'); }
+    void endObject() { close('}'); }
+    void beginArray() { open('['); }
+    void endArray() { close(']'); }
     void key(const std::string& k);
     void value(const std::string& v);
     void value(const char* v) { value(std::string(v ? v : "")); }
@@ -26,10 +26,14 @@ public:
     }
     // Writes x, y, w, h into the current object.
     void rect(int x, int y, int w, int h);
+    // Writes key: {x, y, w, h}.
+    void rectField(const std::string& k, int x, int y, int w, int h);
 
     const std::string& str() const { return m_out; }
 
 private:
+    void open(char bracket);
+    void close(char bracket);
     void separate();
     std::string m_out;
     std::vector<bool> m_first;

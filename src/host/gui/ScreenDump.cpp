@@ -55,10 +55,7 @@ void dumpWidget(host::JsonWriter& out, const eWidget* w)
     out.field("w", w->getSize().width());
     out.field("h", w->getSize().height());
     const ePoint abs = w->getAbsolutePosition();
-    out.key("abs");
-    out.beginObject();
-    out.rect(abs.x(), abs.y(), w->getSize().width(), w->getSize().height());
-    out.endObject();
+    out.rectField("abs", abs.x(), abs.y(), w->getSize().width(), w->getSize().height());
     out.field("visible", w->isVisible());
     out.field("focusable", w->takesFocus() != 0);
     out.field("focused", w->hasFocus());
@@ -84,10 +81,7 @@ void dumpWindow(host::JsonWriter& out, const eWidget* w, const eWidget* active)
     out.field("title", std::string(w->getText()));
     out.rect(w->getPosition().x(), w->getPosition().y(), w->getSize().width(), w->getSize().height());
     const ePoint client = w->getAbsoluteClientPosition();
-    out.key("client");
-    out.beginObject();
-    out.rect(client.x(), client.y(), w->getClientRect().width(), w->getClientRect().height());
-    out.endObject();
+    out.rectField("client", client.x(), client.y(), w->getClientRect().width(), w->getClientRect().height());
     out.field("modal", w->isExecuting());
     out.field("active", w == active);
     std::vector<const eWidget*> all;

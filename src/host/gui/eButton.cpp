@@ -47,7 +47,6 @@ void eButton::redrawWidget(gPainter* painter, const eRect& area)
 {
     const eRect r = textRect();
     paintMarker(painter, eRect(r.left() - markerWidth(), r.top(), markerWidth(), r.height()));
-    const gColor fore = hasFocus() && !getForegroundColor().isValid()
-        ? eSkin::getActive()->queryColor("global.focusText") : effectiveForeground();
+    const gColor fore = textColor();
     paintText(painter, r, fore);
 }

@@ -63,8 +63,7 @@ void eCheckbox::redrawWidget(gPainter* painter, const eRect& area)
     const int used = s + 2 + kGap;
     const eRect text = m_swap ? eRect(inner.left() + 4, inner.top(), inner.width() - used - 4, inner.height())
                               : eRect(inner.left() + used, inner.top(), inner.width() - used, inner.height());
-    const gColor fore = hasFocus() && !getForegroundColor().isValid()
-        ? skin->queryColor("global.focusText") : effectiveForeground();
+    const gColor fore = textColor();
     paintText(painter, text, fore);
 }
 

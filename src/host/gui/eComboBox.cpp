@@ -166,8 +166,7 @@ void eComboBox::redrawWidget(gPainter* painter, const eRect& area)
         m_laidOut = displayText();
     }
     const eRect r = textRect();
-    const gColor fore = hasFocus() && !getForegroundColor().isValid()
-        ? eSkin::getActive()->queryColor("global.focusText") : effectiveForeground();
+    const gColor fore = textColor();
     paintText(painter, eRect(r.left(), r.top(), r.width() - 14, r.height()), fore);
     // A small arrow at the right shows that the box opens.
     painter->setForegroundColor(eSkin::getActive()->queryColor("eComboBox.arrow"));

@@ -106,8 +106,7 @@ void eNumber::redrawWidget(gPainter* painter, const eRect& area)
     eSkin* skin = eSkin::getActive();
     if (m_editing)
         painter->fillColor(innerRect(), skin->queryColor("eNumber.editing").rgb());
-    const gColor fore = hasFocus() && !getForegroundColor().isValid()
-        ? skin->queryColor("global.focusText") : effectiveForeground();
+    const gColor fore = textColor();
     paintText(painter, textRect(), fore);
 }
 

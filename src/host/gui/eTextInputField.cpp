@@ -150,8 +150,7 @@ void eTextInputField::redrawWidget(gPainter* painter, const eRect& area)
     const int shift = std::max(0, cx + 3 - r.width());
     const eRect& box = para->getBoundBox();
     const int y = (r.height() - box.height()) / 2 - box.top();
-    const gColor fore = hasFocus() && !getForegroundColor().isValid()
-        ? skin->queryColor("global.focusText") : effectiveForeground();
+    const gColor fore = textColor();
     painter->setForegroundColor(fore);
     painter->clip(r);
     painter->renderPara(*para, ePoint(r.left() - shift, r.top() + y));

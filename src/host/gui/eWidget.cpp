@@ -150,6 +150,13 @@ gColor eWidget::effectiveForeground() const
     return eSkin::getActive()->queryColor("global.foreground");
 }
 
+gColor eWidget::textColor() const
+{
+    if (hasFocus() && !m_foregroundColor.isValid())
+        return eSkin::getActive()->queryColor("global.focusText");
+    return effectiveForeground();
+}
+
 void eWidget::changed(int) {}
 
 // ---- focus -------------------------------------------------------------------

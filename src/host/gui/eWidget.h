@@ -115,6 +115,8 @@ protected:
     virtual void changed(int what);
     // The colour the widget paints text with (its own, else the skin's foreground).
     gColor effectiveForeground() const;
+    // The text colour: the skin's focus text colour while focused, unless one was set.
+    gColor textColor() const;
     void setClientRect(const eRect& r) { m_clientRect = r; }
 
 private:
