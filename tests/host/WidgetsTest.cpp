@@ -73,6 +73,32 @@ TEST_F(WidgetFixture, ComboOpensPicksCancelsAndSteps)
     EXPECT_FALSE(combo->isOpen());
 }
 
+TEST_F(WidgetFixture, ComboStepsStopAtTheEndsWithoutSignal)
+{
+    auto* combo = new eComboBox(&window);
+    combo->addEntry("first", key(0));
+    combo->addEntry("last", key(1));
+    combo->setCurrent(0);
+    int signals = 0;
+    combo->selchanged.connect([&](eListBoxEntryText*) { ++signals; });
+    window.show();
+    fe.key(eRCKey::Left).key(eRCKey::Right).key(eRCKey::Right).key(eRCKey::Exit);
+    window.exec();
+    EXPECT_EQ(signals, 1);
+    EXPECT_EQ(combo->getCurrent()->getText(), "last");
+}
+
+TEST_F(WidgetFixture, TextFieldLetsExitCloseTheWindowWhenNotEditing)
+{
+    auto* field = new eTextInputField(&window);
+    field->setText("abc");
+    window.show();
+    window.setFocus(field);
+    fe.key(eRCKey::Exit).key(eRCKey::Exit);
+    EXPECT_EQ(window.exec(), -1);
+    EXPECT_EQ(fe.pending(), 1u); // the first exit closed the window
+}
+
 TEST_F(WidgetFixture, NumberTypingReplacesAppendsAndClampsWhenEditingEnds)
 {
     int init = 5;
