@@ -1,4 +1,5 @@
 #include "host/eString.h"
+#include "host/gfx/PngWriter.h"
 #include "host/gfx/TextCodec.h"
 #include "host/gfx/eRect.h"
 #include "host/gfx/eSkin.h"
@@ -152,6 +153,22 @@ TEST(Skin, DefaultSkinFileLoads)
     ASSERT_TRUE(skin.loadFile(std::string(ORVALIS_SOURCE_DIR) + "/data/skins/default.skin"));
     expectAllNames(skin);
     EXPECT_FALSE(skin.loadFile(std::string(ORVALIS_SOURCE_DIR) + "/data/skins/missing.skin"));
+}
+
+TEST(Skin, ImagesCanBePngFilesBesideTheSkin)
+{
+    const std::string dir = ::testing::TempDir();
+    uint32_t pixels[2 * 3] = {0x112233, 0x445566, 0x778899, 0xAABBCC, 0xDDEEFF, 0x000001};
+    ASSERT_TRUE(host::writePng(dir + "/icon.png", {pixels, 2, 3, 2}));
+    eSkin skin;
+    skin.loadText("[images]\nsselect_folder = icon.png\nmissing = nothere.png\n", dir);
+    const gPixmap* icon = skin.queryImage("sselect_folder");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->width(), 2);
+    EXPECT_EQ(icon->height(), 3);
+    EXPECT_EQ(icon->pixel(1, 1), 0xFFAABBCCu); // opaque, same colour
+    EXPECT_EQ(skin.queryImage("missing"), nullptr);
+    EXPECT_EQ(skin.badLines(), 1);
 }
 
 TEST(Skin, EditsOverrideAndBadLinesAreCounted)

@@ -1,7 +1,10 @@
 #include "host/gfx/SkinImages.h"
 
+#include <png.h>
+
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace host {
 namespace {
@@ -59,6 +62,30 @@ std::unique_ptr<gPixmap> drawBuiltinImage(const std::string& name)
     if (name == "check")
         return drawCheck();
     return nullptr;
+}
+
+std::unique_ptr<gPixmap> loadPngImage(const std::string& file)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, file.c_str()))
+        return nullptr;
+    // Icons are small; anything larger than the screen is not an icon.
+    if (image.width == 0 || image.height == 0 || image.width > 720 || image.height > 576) {
+        png_image_free(&image);
+        return nullptr;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> bytes(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return nullptr;
+    }
+    auto pm = std::make_unique<gPixmap>(static_cast<int>(image.width), static_cast<int>(image.height), true);
+    uint32_t* out = pm->data();
+    for (size_t i = 0; i + 3 < bytes.size(); i += 4)
+        *out++ = (uint32_t(bytes[i + 3]) << 24) | (uint32_t(bytes[i]) << 16) | (uint32_t(bytes[i + 1]) << 8) | bytes[i + 2];
+    return pm;
 }
 
 } // namespace host

@@ -10,6 +10,9 @@ namespace host {
 // "folder" (a small folder, 24x20) or "check" (a tick mark, 20x20); null otherwise.
 std::unique_ptr<gPixmap> drawBuiltinImage(const std::string& name);
 
+// A PNG file as an icon (with its transparency); null when it cannot be read.
+std::unique_ptr<gPixmap> loadPngImage(const std::string& file);
+
 extern const char* const kBuiltinSkin;
 
 } // namespace host

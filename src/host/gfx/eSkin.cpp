@@ -169,9 +169,14 @@ bool eSkin::parseLine(const std::string& section, const std::string& key, const 
         return !value.empty();
     }
     if (section == "images") {
-        if (value.rfind("builtin:", 0) != 0)
-            return false;
-        auto pm = host::drawBuiltinImage(value.substr(8));
+        std::unique_ptr<gPixmap> pm;
+        if (value.rfind("builtin:", 0) == 0) {
+            pm = host::drawBuiltinImage(value.substr(8));
+        } else {
+            pm = host::loadPngImage(value[0] == '/' ? value : baseDir + "/" + value);
+            if (!pm)
+                return false;
+        }
         if (pm)
             m_images[key] = std::move(pm);
         else

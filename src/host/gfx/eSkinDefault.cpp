@@ -5,11 +5,12 @@ namespace host {
 const char* const kBuiltinSkin = R"SKIN(
 # The box's default look: dark blue windows, light text, coloured key legends.
 #
-# Sections hold "name = value" lines; '#' starts a comment.
+# Sections hold "name = value" lines; lines starting with '#' are comments.
 #   [colors]       #rrggbb, or the name of a colour defined above
 #   [fonts]        family, size in pixels
 #   [fontfiles]    family = file (relative names are looked up in "directory")
-#   [images]       builtin:folder | builtin:check | builtin:none
+#   [images]       builtin:folder | builtin:check | builtin:none, or a PNG file
+#                  (relative names are looked up beside the skin file)
 #   [decorations]  border width, frame colour [, fill colour [, focus frame colour]]
 #                  ("-" leaves the fill out)
 #   [values]       whole numbers the widgets use for their metrics
