@@ -195,26 +195,24 @@ host::InputEvent WebFrontend::nextInput()
 void WebFrontend::addRoutes()
 {
     httplib::Server& s = *m_server;
-    auto methodNotAllowed = [](const char* allow) {
-        return [allow](const httplib::Request&, httplib::Response& res) {
+    // Known paths answer the methods they do not take with 405 instead of 404.
+    auto refuseOtherMethods = [&](const std::string& pattern, bool takesPost) {
+        const char* allow = takesPost ? "POST" : "GET, HEAD";
+        httplib::Server::Handler refuse = [allow](const httplib::Request&, httplib::Response& res) {
             res.set_header("Allow", allow);
             fail(res, 405, "method not allowed");
         };
+        if (takesPost)
+            s.Get(pattern, refuse);
+        else
+            s.Post(pattern, refuse);
+        s.Put(pattern, refuse);
+        s.Patch(pattern, refuse);
+        s.Delete(pattern, refuse);
+        s.Options(pattern, refuse);
     };
-    auto readOnly = [&](const std::string& pattern) {
-        s.Post(pattern, methodNotAllowed("GET, HEAD"));
-        s.Put(pattern, methodNotAllowed("GET, HEAD"));
-        s.Patch(pattern, methodNotAllowed("GET, HEAD"));
-        s.Delete(pattern, methodNotAllowed("GET, HEAD"));
-        s.Options(pattern, methodNotAllowed("GET, HEAD"));
-    };
-    auto postOnly = [&](const std::string& pattern) {
-        s.Get(pattern, methodNotAllowed("POST"));
-        s.Put(pattern, methodNotAllowed("POST"));
-        s.Patch(pattern, methodNotAllowed("POST"));
-        s.Delete(pattern, methodNotAllowed("POST"));
-        s.Options(pattern, methodNotAllowed("POST"));
-    };
+    auto readOnly = [&](const std::string& pattern) { refuseOtherMethods(pattern, false); };
+    auto postOnly = [&](const std::string& pattern) { refuseOtherMethods(pattern, true); };
 
     for (const WebAsset& asset : webAssets()) {
         std::string pattern = asset.path == "/index.html" ? "/(index\\.html)?" : regexEscape(asset.path);
