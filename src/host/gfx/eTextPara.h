@@ -15,8 +15,9 @@ struct Glyph;
 class eTextPara {
 public:
     enum { dirLeft, dirRight, dirCenter, dirBlock };
-    // renderString flags
-    enum { RS_WRAP = 0, RS_NOWRAP = 1 };
+    // renderString flags: text wraps unless RS_NOWRAP is given (RS_WRAP is accepted
+    // for code that asks for wrapping explicitly).
+    enum { RS_WRAP = 1, RS_NOWRAP = 0x100 };
 
     explicit eTextPara(const eRect& area);
 

@@ -13,6 +13,11 @@ eTextInputField::eTextInputField(eWidget* parent, eLabel* descr, eWidget* helpWi
 {
 }
 
+int eTextInputField::layoutFlags() const
+{
+    return eTextPara::RS_NOWRAP;
+}
+
 void eTextInputField::setMaxChars(int maxChars)
 {
     m_maxChars = std::max(0, maxChars);

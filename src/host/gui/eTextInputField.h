@@ -24,7 +24,7 @@ public:
 
 protected:
     void changed(int what) override;
-    int layoutFlags() const override { return 1; } // one line, no wrapping
+    int layoutFlags() const override; // one line, no wrapping
 
 private:
     bool allowed(char32_t c) const;
