@@ -17,7 +17,7 @@ if [ -z "${ORVALIS_UNDER_XVFB:-}" ]; then
         command -v $tool > /dev/null || fail "$tool is not installed (packages xvfb, xdotool, x11-apps)"
     done
     [ -x "$box" ] || fail "the box is not built ($box)"
-    ORVALIS_UNDER_XVFB=1 timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+    ORVALIS_UNDER_XVFB=1 timeout 240 xvfb-run -a -s "-screen 0 1600x1280x24" bash "$0" "$@"
     status=$?
     [ $status -eq 124 ] && echo "FAIL: the window test did not finish within 240 s"
     exit $status
@@ -115,4 +115,21 @@ wait "$pid"
 status=$?
 pid=
 [ $status -eq 0 ] || fail "the box ended with status $status"
+
+# --scale 2 opens the window at twice the screen's size.
+"$box" --root "$root" --display window --scale 2 > "$log" 2>&1 &
+pid=$!
+wid=$(timeout 30 xdotool search --sync --name "Orvalis box" 2> /dev/null | head -n 1)
+[ -n "$wid" ] || fail "no window appeared with --scale 2"
+size=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: *//p')
+[ "$size" = "1440x1152" ] || fail "--scale 2 opened a window of $size instead of 1440x1152"
+timeout 10 xdotool windowfocus --sync "$wid" || fail "cannot focus the box window"
+settled > /dev/null
+timeout 10 xdotool key Escape || fail "xdotool could not press Escape"
+for _ in $(seq 100); do
+    kill -0 "$pid" 2> /dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2> /dev/null && fail "the box did not end after exit (--scale 2)"
+pid=
 echo "window display: all checks passed"
