@@ -18,6 +18,11 @@ eDesktop::eDesktop() : m_screen(host::kScreenWidth, host::kScreenHeight)
     m_dirty = m_screen.rect();
 }
 
+bool eDesktop::isStacked(const eWidget* window) const
+{
+    return std::find(m_windows.begin(), m_windows.end(), window) != m_windows.end();
+}
+
 void eDesktop::windowShown(eWidget* window)
 {
     m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), window), m_windows.end());

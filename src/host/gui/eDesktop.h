@@ -15,6 +15,7 @@ public:
 
     // Top-level windows in show order (the last is on top).
     const std::vector<eWidget*>& windows() const { return m_windows; }
+    bool isStacked(const eWidget* window) const;
     void windowShown(eWidget* window);
     void windowHidden(eWidget* window);
     void widgetDestroyed(eWidget* widget);

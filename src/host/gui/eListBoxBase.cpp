@@ -206,12 +206,9 @@ void eListBoxBase::moveSelection(int dir)
     case dirLast: cur = n - 1; break;
     default: break;
     }
-    const int oldTop = m_top;
     m_current = cur;
-    if (dir == dirPageUp || dir == dirPageDown) {
+    if ((dir == dirPageUp || dir == dirPageDown) && !m_atomic)
         invalidate(); // the whole page changes
-        (void)oldTop;
-    }
     currentChanged(old, true);
 }
 

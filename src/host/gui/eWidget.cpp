@@ -242,9 +242,7 @@ bool eWidget::isVisible() const
 
 void eWidget::show()
 {
-    if (m_shown && (m_parent || std::find(eDesktop::instance().windows().begin(),
-                                          eDesktop::instance().windows().end(),
-                                          this) != eDesktop::instance().windows().end()))
+    if (m_shown && (m_parent || eDesktop::instance().isStacked(this)))
         return;
     willShow();
     m_shown = true;
