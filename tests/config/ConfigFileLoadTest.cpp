@@ -325,6 +325,7 @@ TEST_F(LoadCfgTest, NamespaceIsLowerCaseHexOfTheServiceRecord)
 {
     eServiceInterface::getInstance()->addService(
         {eServiceReference(1, 0, 1, 0x1A, 0x5, 0x13E, static_cast<int>(0xFFFF0000u)), "EPG", "", 0});
+    nsp_curr = "820000"; // replaced, not appended to
     load("EPGService=1:0:1:1a:5:13e:ffff0000:0:0:0:\n");
     EXPECT_EQ(nsp_curr, "ffff0000");
     EXPECT_EQ(eServiceInterface::getInstance()->outstandingRefs(), 0);
