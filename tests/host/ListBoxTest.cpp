@@ -66,6 +66,15 @@ TEST_F(ListFixture, UpDownMoveOneRowAndWrapAtTheEnds)
     EXPECT_EQ(list->getTop(), 0);
 }
 
+TEST_F(ListFixture, UpDownPassOverRowsThatCannotBeSelected)
+{
+    rows[1]->setSelectable(0);
+    rows[2]->setSelectable(0);
+    fe.key(eRCKey::Down).key(eRCKey::Up).key(eRCKey::Exit);
+    window.exec();
+    EXPECT_EQ(changed, (std::vector<int>{3, 0}));
+}
+
 TEST_F(ListFixture, LeftRightPageAndStopAtTheEnds)
 {
     fe.key(eRCKey::Right).key(eRCKey::Right).key(eRCKey::Right).key(eRCKey::Left).key(eRCKey::Exit);

@@ -192,8 +192,15 @@ void eListBoxBase::moveSelection(int dir)
     const int old = m_current;
     int cur = std::max(0, m_current);
     switch (dir) {
-    case dirUp: cur = cur > 0 ? cur - 1 : n - 1; break;
-    case dirDown: cur = cur < n - 1 ? cur + 1 : 0; break;
+    case dirUp:
+    case dirDown:
+        // One row on, wrapping, passing over rows that cannot be selected.
+        for (int step = 0; step < n; ++step) {
+            cur = dir == dirUp ? (cur > 0 ? cur - 1 : n - 1) : (cur < n - 1 ? cur + 1 : 0);
+            if (m_entries[cur]->isSelectable())
+                break;
+        }
+        break;
     case dirPageUp:
         cur = std::max(0, cur - rows);
         m_top = std::max(0, m_top - rows);
