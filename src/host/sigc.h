@@ -10,12 +10,13 @@ template <typename R, typename A1> using Signal1 = sigc::signal<R(A1)>;
 template <typename R, typename A1, typename A2> using Signal2 = sigc::signal<R(A1, A2)>;
 using Connection = sigc::connection;
 
-template <typename T, typename R, typename... A>
-auto slot(T& obj, R (T::*method)(A...)) { return sigc::mem_fun(obj, method); }
-template <typename T, typename R, typename... A>
-auto slot(T* obj, R (T::*method)(A...)) { return sigc::mem_fun(*obj, method); }
-template <typename T, typename R, typename... A>
-auto slot(const T& obj, R (T::*method)(A...) const) { return sigc::mem_fun(obj, method); }
+// The method may belong to a base class (a window's accept, say): bind through that base.
+template <typename T, typename B, typename R, typename... A>
+auto slot(T& obj, R (B::*method)(A...)) { return sigc::mem_fun(static_cast<B&>(obj), method); }
+template <typename T, typename B, typename R, typename... A>
+auto slot(T* obj, R (B::*method)(A...)) { return sigc::mem_fun(static_cast<B&>(*obj), method); }
+template <typename T, typename B, typename R, typename... A>
+auto slot(const T& obj, R (B::*method)(A...) const) { return sigc::mem_fun(static_cast<const B&>(obj), method); }
 template <typename R, typename... A>
 auto slot(R (*fn)(A...)) { return sigc::ptr_fun(fn); }
 } // namespace SigC
