@@ -15,6 +15,8 @@ public:
     virtual void streamRestarted() = 0;
     // A read would return now (data, an error, or nothing left to wait for).
     virtual bool readable() const = 0;
+    // The transponders are being destroyed: the feed must not touch them again.
+    virtual void transpondersGone() = 0;
 };
 
 } // namespace demux

@@ -13,7 +13,14 @@ constexpr auto kWaitSlice = std::chrono::milliseconds(50);
 } // namespace
 
 Transponders::Transponders() = default;
-Transponders::~Transponders() = default;
+Transponders::~Transponders()
+{
+    // Files still open on the demux outlive the streams; they fail from now on.
+    std::vector<Feed*> feeds;
+    feeds.swap(m_feeds);
+    for (Feed* f : feeds)
+        f->transpondersGone();
+}
 
 bool Transponders::add(const std::string& path)
 {

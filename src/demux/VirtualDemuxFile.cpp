@@ -19,19 +19,31 @@ constexpr uint16_t kMaxPid = 0x1FFF;
 }
 
 VirtualDemuxFile::VirtualDemuxFile(Transponders& transponders, int flags)
-    : m_transponders(transponders), m_nonBlocking(flags & O_NONBLOCK)
+    : m_transponders(&transponders), m_nonBlocking(flags & O_NONBLOCK)
 {
     m_reassembler.setSink([this](uint16_t, const uint8_t* s, size_t n) { onSection(s, n); });
-    m_transponders.attach(this);
+    m_transponders->attach(this);
 }
 
 VirtualDemuxFile::~VirtualDemuxFile()
 {
-    m_transponders.detach(this);
+    if (m_transponders)
+        m_transponders->detach(this);
+}
+
+void VirtualDemuxFile::transpondersGone()
+{
+    m_transponders = nullptr;
+    m_state = State::Idle;
+    flush();
 }
 
 int VirtualDemuxFile::ioctl(unsigned long request, void* arg)
 {
+    if (!m_transponders) {
+        errno = ENODEV;
+        return -1;
+    }
     if (request == kV1SetFilter) {
         if (!arg) {
             errno = EFAULT;
@@ -71,12 +83,12 @@ int VirtualDemuxFile::start()
     }
     stop();
     // A live stream went on while nobody listened: start filtering at "now".
-    m_transponders.catchUp();
+    m_transponders->catchUp();
     m_reassembler.unwatchAll();
     m_reassembler.clearStats();
     m_reassembler.addFilter(m_pid, m_filter);
     m_reassembler.setCheckCrc(m_flags & DMX_CHECK_CRC);
-    m_deadline = m_timeoutMs ? m_transponders.now() + uint64_t(m_timeoutMs) * 1000000 : 0;
+    m_deadline = m_timeoutMs ? m_transponders->now() + uint64_t(m_timeoutMs) * 1000000 : 0;
     m_delivered = false;
     m_state = State::Running;
     return 0;
@@ -141,12 +153,16 @@ void VirtualDemuxFile::onSection(const uint8_t* section, size_t size)
 
 ssize_t VirtualDemuxFile::read(void* buf, size_t count)
 {
+    if (!m_transponders) {
+        errno = ENODEV;
+        return -1;
+    }
     if (count == 0)
         return 0;
     if (m_queue.empty() && !m_error && m_state == State::Running) {
-        uint64_t now = m_transponders.now();
+        uint64_t now = m_transponders->now();
         uint64_t limit = (m_deadline && !m_delivered) ? m_deadline : now + kIdleLimitNs;
-        m_transponders.waitFor(this, limit, m_nonBlocking);
+        m_transponders->waitFor(this, limit, m_nonBlocking);
     }
     if (!m_queue.empty()) {
         const std::vector<uint8_t>& front = m_queue.front();
@@ -168,7 +184,7 @@ ssize_t VirtualDemuxFile::read(void* buf, size_t count)
     }
     switch (m_state) {
     case State::Running:
-        errno = m_nonBlocking && m_transponders.realtime() ? EAGAIN : ETIMEDOUT;
+        errno = m_nonBlocking && m_transponders->realtime() ? EAGAIN : ETIMEDOUT;
         return -1;
     case State::Done:
     case State::TimedOut:

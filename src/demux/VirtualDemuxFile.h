@@ -9,7 +9,8 @@
 // ETIMEDOUT instead, so that the GUI thread never hangs: after a timeout (every later
 // read, until the filter is restarted), after a one-shot section was read, and when
 // a running filter sees no section for kIdleLimit of stream time. A read on a filter
-// that was never started, or was stopped, returns 0.
+// that was never started, or was stopped, returns 0. Once the transponders are
+// destroyed every request fails with ENODEV.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -37,6 +38,7 @@ public:
     void streamPacket(const uint8_t* packet) override;
     void streamRestarted() override;
     bool readable() const override;
+    void transpondersGone() override;
 
     const ts::ReassemblyStats& stats() const { return m_reassembler.stats(); }
 
@@ -49,7 +51,7 @@ private:
     void onSection(const uint8_t* section, size_t size);
     void flush();
 
-    Transponders& m_transponders;
+    Transponders* m_transponders; // null once they are gone
     bool m_nonBlocking;
     State m_state = State::Idle;
     uint16_t m_pid = 0;

@@ -353,3 +353,38 @@ TEST_F(VirtualDemuxTest, CaptureCrcFlagDropsTheBrokenEitSection)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(VirtualDemuxTest, SlowReaderOverflowsThenContinues)
+{
+    tuneTo(epgStream());
+    int busy = open(), idle = open();
+    ASSERT_EQ(setFilter(idle, 0xD3, 0x91), 0);
+    ASSERT_EQ(setFilter(busy, 0xD2, 0x90), 0);
+    // While only the other file reads, 400-byte sections pile up past the 8192-byte buffer.
+    for (int i = 0; i < 60; ++i)
+        ASSERT_EQ(readSection(busy).size(), 46u);
+    char buf[4096];
+    errno = 0;
+    EXPECT_EQ(host::devRead(idle, buf, sizeof buf), -1);
+    EXPECT_EQ(errno, EOVERFLOW);
+    EXPECT_EQ(readSection(idle), section(0x91, 1, 400));
+}
+
+TEST(VirtualDemuxLifetimeTest, FileOutlivingTranspondersFails)
+{
+    auto tp = std::make_unique<demux::Transponders>();
+    Bytes s = epgStream();
+    tp->add(s.data(), s.size());
+    tp->tune(0);
+    auto file = std::make_unique<demux::VirtualDemuxFile>(*tp, O_RDWR);
+    tp.reset();
+    char buf[16];
+    errno = 0;
+    EXPECT_EQ(file->read(buf, sizeof buf), -1);
+    EXPECT_EQ(errno, ENODEV);
+    file.reset();
+}
+
+} // namespace
