@@ -10,7 +10,9 @@
 // read, until the filter is restarted), after a one-shot section was read, and when
 // a running filter sees no section for kIdleLimit of stream time. A read on a filter
 // that was never started, or was stopped, returns 0. Once the transponders are
-// destroyed every request fails with ENODEV.
+// destroyed every request fails with ENODEV. O_NONBLOCK matters only with realtime
+// playing: such a read fails with EAGAIN once the stream has caught up with the wall
+// clock; without realtime, stream time costs nothing, so every read may wait.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
