@@ -104,6 +104,8 @@
     e.preventDefault();
     if (textBox.value !== '') send('/text', textBox.value);
     textBox.value = '';
+    // Back to driving the box: the next Enter is most likely OK for the field.
+    textBox.blur();
   });
 
   follow();

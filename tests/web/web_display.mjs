@@ -152,7 +152,8 @@ async function main() {
   await a.page.click('#text-send');
   await changedScreen(a.page, beforeText, 'sending text');
   if (await a.page.inputValue('#text') !== '') fail('the text box was not emptied after sending');
-  await press(a.page, 'ok');
+  // Sending gives the keyboard back to the box: Enter is OK again.
+  await press(a.page, 'Enter', 'keyboard');
   await press(a.page, 'green');
   {
     const deadline = Date.now() + 5000;
