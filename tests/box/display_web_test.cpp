@@ -277,6 +277,25 @@ TEST_F(WebDisplay, EventStreamsAreBoundedButKeysStillGetThrough)
         close(fd);
 }
 
+TEST_F(WebDisplay, SilentConnectionsCannotStarveTheServer)
+{
+    // More idle connections than the server has threads: they must be dropped in
+    // time for a real request to get through.
+    std::vector<int> silent;
+    for (int i = 0; i < 40; ++i) {
+        int fd = openRaw(web->port(), "");
+        ASSERT_GE(fd, 0);
+        silent.push_back(fd);
+    }
+    auto c = client();
+    c->set_read_timeout(15);
+    auto res = c->Post("/key", "ok", "text/plain");
+    ASSERT_TRUE(res) << "the server stayed busy with connections that never spoke";
+    EXPECT_EQ(res->status, 204);
+    for (int fd : silent)
+        close(fd);
+}
+
 TEST(WebDisplayStart, RefusesBadOrBusyAddresses)
 {
     std::string error;

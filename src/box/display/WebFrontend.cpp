@@ -21,7 +21,7 @@ constexpr int kScreenHeight = 576;
 // Every open page holds one event stream, and each stream holds a server thread;
 // the rest of the pool stays free for keys, pictures and the page itself.
 constexpr int kMaxEventStreams = 8;
-constexpr int kServerThreads = kMaxEventStreams + 8;
+constexpr int kServerThreads = kMaxEventStreams + 16;
 constexpr size_t kMaxBody = 4096;
 // Idle streams send a comment this often, which is also how a vanished browser
 // is noticed and its thread freed.
