@@ -110,7 +110,7 @@ TEST_F(WebDisplay, AnnouncesItsUrlAndServesThePage)
         EXPECT_NE(page->body.find("data-key=\"" + std::string(key) + "\""), std::string::npos) << key;
     EXPECT_NE(page->body.find("id=\"text-form\""), std::string::npos);
 
-    for (const char* asset : {"/app.js", "/style.css", "/keymap.js", "/index.html"}) {
+    for (const char* asset : {"/app.js", "/style.css", "/keymap.js", "/index.html", "/favicon.svg"}) {
         auto res = c->Get(asset);
         ASSERT_TRUE(res) << asset;
         EXPECT_EQ(res->status, 200) << asset;
