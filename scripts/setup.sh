@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libsigc++-3.0-dev libfreetype-dev fonts-urw-base35 libpng-dev libsdl2-dev
   libdvbv5-dev libdvbpsi-dev libcpp-httplib-dev libgtest-dev libbenchmark-dev
-  ffmpeg xvfb xauth xdotool faketime chromium clang libclang-rt-14-dev python3
+  ffmpeg xvfb xauth xdotool x11-apps faketime chromium clang libclang-rt-14-dev python3
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs)
 command -v npm >/dev/null 2>&1 || packages+=(npm)
