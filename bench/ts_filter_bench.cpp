@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fcntl.h>
 #include <map>
 #include <string>
@@ -34,8 +35,7 @@ bool buildFile()
     std::fclose(in);
     if (capture.empty())
         return false;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/ts_filter_bench_XXXXXX";
+    std::string path = (std::filesystem::temp_directory_path() / "ts_filter_bench_XXXXXX").string();
     std::vector<char> name(path.begin(), path.end());
     name.push_back('\0');
     int fd = mkstemp(name.data());
