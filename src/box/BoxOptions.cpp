@@ -25,6 +25,8 @@ const char* boxUsage()
            "  --screenshot-dir DIR  where shot:NAME writes NAME.png\n"
            "  --dump FILE           one JSON line per step describing the screen\n"
            "  --skin FILE           skin file (default: the skin shipped with the box)\n"
+           "  --list-services       print the services found in the streams (reference, name,\n"
+           "                        provider, one per line) and exit\n"
            "  --quiet               no log lines on standard error\n"
            "  --help                this text\n";
 }
@@ -53,6 +55,8 @@ std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* er
             o.realtime = true;
         } else if (a == "--quiet") {
             o.quiet = true;
+        } else if (a == "--list-services") {
+            o.listServices = true;
         } else if (!value(&v)) {
             return fail(a.rfind("--", 0) == 0 ? "option " + a + " needs a value or is unknown" : "unexpected argument " + a);
         } else if (a == "--root") {

@@ -21,6 +21,7 @@ struct BoxOptions {
     std::string epgService;          // preset into a newly installed orvalis.cfg
     int scale = 1;
     bool quiet = false;
+    bool listServices = false;       // print the scanned services and exit
 };
 
 // Parses the command line; on error returns nullopt with a message. --help sets *help.

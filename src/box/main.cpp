@@ -10,6 +10,7 @@
 #include "host/platform/FileSystem.h"
 #include "host/platform/Log.h"
 #include "host/service/TimerStore.h"
+#include "host/service/eServiceInterface.h"
 
 #include <climits>
 #include <cstdio>
@@ -62,6 +63,12 @@ int main(int argc, char** argv)
     if (!receiver.setUp(*options, &error)) {
         std::fprintf(stderr, "box: %s\n", error.c_str());
         return 2;
+    }
+
+    if (options->listServices) {
+        for (const auto& entry : eServiceInterface::getInstance()->services())
+            std::printf("%s\t%s\t%s\n", entry.ref.toString().c_str(), entry.name.c_str(), entry.provider.c_str());
+        return 0;
     }
 
     auto display = box::makeDisplay(*options, &error);
