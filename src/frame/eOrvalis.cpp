@@ -154,14 +154,17 @@ void eOrvalis::reportTableError(int result, bool themes)
     box.hide();
 }
 
-void eOrvalis::findThemes()
+bool eOrvalis::tablesReady(bool themes)
 {
     int r = readTables();
-    if (r < 0) {
-        reportTableError(r, true);
-        return;
-    }
-    if (r != 0)
+    if (r < 0)
+        reportTableError(r, themes);
+    return r == 0;
+}
+
+void eOrvalis::findThemes()
+{
+    if (!tablesReady(true))
         return;
     FilterSearch = 0;
     // The theme window opens here once it exists.
@@ -169,12 +172,7 @@ void eOrvalis::findThemes()
 
 void eOrvalis::findChannels()
 {
-    int r = readTables();
-    if (r < 0) {
-        reportTableError(r, false);
-        return;
-    }
-    if (r != 0)
+    if (!tablesReady(false))
         return;
     FilterSearch = 1;
     // The programme list window opens here once it exists.

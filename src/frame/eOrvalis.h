@@ -25,6 +25,8 @@ private:
     // Reads the channel and theme tables unless they are already held; the reader's code.
     int readTables();
     void reportTableError(int result, bool themes);
+    // Reads the tables and reports a failure; true when a view may open.
+    bool tablesReady(bool themes);
 
     eButton* setupButton;
     eLabel* themesLabel;

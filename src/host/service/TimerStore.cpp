@@ -42,6 +42,12 @@ std::string unescape(const std::string& s)
 
 } // namespace
 
+const char* shortWeekday(int wday)
+{
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    return wday >= 0 && wday < 7 ? kDays[wday] : "";
+}
+
 TimerStore& TimerStore::instance()
 {
     static TimerStore store;

@@ -17,6 +17,9 @@ struct Timer {
     int type = 0;
 };
 
+// "Sun" .. "Sat" for tm_wday 0..6, as the timer windows show days.
+const char* shortWeekday(int wday);
+
 class TimerStore {
 public:
     static TimerStore& instance();

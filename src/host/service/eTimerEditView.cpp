@@ -58,8 +58,7 @@ eTimerEditView::eTimerEditView(const EITEvent& event, int type, eServiceReferenc
     caption(this, 10, 95, 120, "Start:");
     m_day = caption(this, 140, 95, 150, "");
     eString day;
-    static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    m_day->setText(day.sprintf("%s %02d-%02d-%04d", days[s.tm_wday], s.tm_mday, s.tm_mon + 1, s.tm_year + 1900));
+    m_day->setText(day.sprintf("%s %02d-%02d-%04d", host::shortWeekday(s.tm_wday), s.tm_mday, s.tm_mon + 1, s.tm_year + 1900));
     m_startHour = numberField(this, 300, 95, 23, 2, s.tm_hour, "Start hour.");
     m_startMinute = numberField(this, 360, 95, 59, 2, s.tm_min, "Start minute.");
 

@@ -16,14 +16,13 @@ eString timerText(const host::Timer& t)
     time_t end = t.start + t.duration;
     localtime_r(&t.start, &s);
     localtime_r(&end, &e);
-    static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     eString name = t.description;
     if (name.empty()) {
         if (const auto* entry = eServiceInterface::getInstance()->find(t.service))
             name = entry->name;
     }
     eString text;
-    text.sprintf("%s %02d.%02d. %02d:%02d-%02d:%02d  %s", days[s.tm_wday], s.tm_mday, s.tm_mon + 1, s.tm_hour,
+    text.sprintf("%s %02d.%02d. %02d:%02d-%02d:%02d  %s", host::shortWeekday(s.tm_wday), s.tm_mday, s.tm_mon + 1, s.tm_hour,
                  s.tm_min, e.tm_hour, e.tm_min, name.c_str());
     return text;
 }
