@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Runs the writer built for this machine and the one built for the target (under
 # its emulator) on the same input, then compares every file they wrote.
 # -DEMULATOR=... -DWRITER=... -DNATIVE_WRITER=... -DINPUT=dir -DWORK=dir
