@@ -1,4 +1,5 @@
 #pragma once
+#include "frame/globals.h"
 #include "host/gui/eWindow.h"
 
 class eButton;
@@ -65,5 +66,10 @@ public:
 
 private:
     void setDateLabel(const struct tm& day);
-    int m_rows = 0; // row number of the next listed programme
+    // The channel's service is known to the host with a name (asked once per listing).
+    bool channelShown(int index);
+    int m_rows = 0;        // row number of the next listed programme
+    bool m_chosen = false; // a left-list row was chosen in this window
+    bool m_known[kMaxChannels];  // per listing: the channel's service is known to the host
+    bool m_looked[kMaxChannels]; // per listing: m_known holds the answer
 };
