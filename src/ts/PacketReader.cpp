@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -61,7 +62,10 @@ PacketReader::PacketReader(const std::string& path, size_t blockSize) : PacketRe
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     m_owned = m_fd >= 0;
     struct stat st;
-    if (m_fd >= 0 && ::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    // A file larger than the address space (with a 64-bit off_t on a 32-bit processor) is read, not mapped:
+    // size_t(st.st_size) would cut it short.
+    if (m_fd >= 0 && ::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        static_cast<uintmax_t>(st.st_size) <= SIZE_MAX) {
         void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, m_fd, 0);
         if (map != MAP_FAILED) {
             ::madvise(map, size_t(st.st_size), MADV_SEQUENTIAL);

@@ -1,10 +1,12 @@
 // Writes every file the plug-in writes, from fixed input, into a folder: the
 // settings file after loading the one in the input folder, and what the table
-// decoders made of the sample broadcast. Run on two processors, the folders must
+// decoders made of the sample broadcast (channels, themes, titles). Run on two processors, the folders must
 // be byte for byte the same.
 //
 //   write_plugin_files INPUT_DIR OUTPUT_DIR
 #include "WarningCounter.h"
+#include "broadcast/DemuxAccess.h"
+#include "broadcast/TitleRecord.h"
 #include "broadcast/getCanaliTemi.h"
 #include "config/ConfigFile.h"
 #include "demux/Transponders.h"
@@ -49,6 +51,32 @@ std::string describeTables()
     return s.str();
 }
 
+// The first pass of the title carousel, decoded record by record.
+std::string describeTitles()
+{
+    std::ostringstream s;
+    int fd = openSectionFilter(kPidTitles, kTableTitlesSummaries);
+    if (fd < 0)
+        return "titles: no filter\n";
+    const bool early = earlyMorningRule();
+    for (int n = 0; n < 400; ++n) {
+        int len = readSection(fd);
+        if (len <= 0) {
+            s << "read " << len << "\n";
+            break;
+        }
+        TitleRecord r;
+        if (!decodeTitleRecord(buffer, len, early, r)) {
+            s << "section of " << len << " bytes\n";
+            continue;
+        }
+        s << r.channel << " " << r.themeSlot << " " << r.day << " " << r.hour << ":" << r.minute << " "
+          << r.duration << " " << std::hex << r.summaryId << std::dec << " " << r.title << "\n";
+    }
+    closeSectionFilter(fd);
+    return s.str();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -87,6 +115,6 @@ int main(int argc, char** argv)
     WriteCfg();
     host::makeDirectories("/tmp");
     std::ofstream tables(host::hostPath("/tmp/decoded-tables.txt"), std::ios::binary | std::ios::trunc);
-    tables << "getCanaliTemi " << read << "\n" << describeTables();
+    tables << "getCanaliTemi " << read << "\n" << describeTables() << describeTitles();
     return tables.good() && read == 0 ? 0 : 1;
 }
