@@ -208,11 +208,19 @@ std::string Catalogue::summary(Random& rng, const std::string& title, size_t len
     bool credits = false;
     while (text.size() < length) {
         if (!credits && text.size() > 60 && rng.chance(40)) {
-            text += "\rRegia: " + rng.pick(people) + "\rCon: " + rng.pick(people) + ", " + rng.pick(people) + "\r";
+            // One draw per statement: the operands of + may be evaluated in any order, and
+            // the compilers for different processors do pick different ones.
+            const std::string& second = rng.pick(people);
+            const std::string& first = rng.pick(people);
+            const std::string& director = rng.pick(people);
+            text += "\rRegia: " + director + "\rCon: " + first + ", " + second + "\r";
             credits = true;
             continue;
         }
-        text += " " + rng.pick(starts) + ", " + rng.pick(middles) + " " + rng.pick(ends);
+        const std::string& end = rng.pick(ends);
+        const std::string& middle = rng.pick(middles);
+        const std::string& start = rng.pick(starts);
+        text += " " + start + ", " + middle + " " + end;
         if (rng.chance(15))
             text += "\r";
     }

@@ -1,6 +1,6 @@
 // Writes every file the plug-in writes, from fixed input, into a folder: the
 // settings file after loading the one in the input folder, and what the table
-// decoders made of the sample broadcast (channels, themes, titles). Run on two processors, the folders must
+// decoders made of the sample broadcast (channels, themes, titles), and that broadcast. Run on two processors, the folders must
 // be byte for byte the same.
 //
 //   write_plugin_files INPUT_DIR OUTPUT_DIR
@@ -114,7 +114,10 @@ int main(int argc, char** argv)
 
     WriteCfg();
     host::makeDirectories("/tmp");
+    // The broadcast itself: the generator must draw its random text in the same order everywhere.
+    std::ofstream ts(host::hostPath("/tmp/sample.ts"), std::ios::binary | std::ios::trunc);
+    ts.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
     std::ofstream tables(host::hostPath("/tmp/decoded-tables.txt"), std::ios::binary | std::ios::trunc);
     tables << "getCanaliTemi " << read << "\n" << describeTables() << describeTitles();
-    return tables.good() && read == 0 ? 0 : 1;
+    return tables.good() && ts.good() && read == 0 ? 0 : 1;
 }
