@@ -108,6 +108,8 @@ eChanProgramSel::eChanProgramSel() : eWindow(0)
     evprogrs->loadDeco();
     eWidget::focusChanged.connect(SigC::slot(*this, &eChanProgramSel::focusChanged));
     setFocus(FilterSearch == 1 ? static_cast<eWidget*>(events) : evprogrs);
+    // The focus may have been there before the slot was connected (a listing gives it).
+    evprogrsel = getFocus() == evprogrs;
     if (result != 0)
         reportReadError(result);
 }
