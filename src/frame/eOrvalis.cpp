@@ -10,6 +10,7 @@
 #include "host/service/eServiceInterface.h"
 #include "host/service/eTimerListView.h"
 #include "host/service/eZapMain.h"
+#include "ui/eSearch.h"
 
 namespace {
 constexpr int kTuneFlags = 0x28;
@@ -187,7 +188,14 @@ void eOrvalis::findPrograms()
 {
     readTables();
     FilterSearch = 3;
-    // The search window opens here once it exists.
+    hide();
+    {
+        eSearch search;
+        search.show();
+        search.exec();
+        search.hide();
+    }
+    show();
 }
 
 void eOrvalis::setup()
