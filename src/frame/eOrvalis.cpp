@@ -10,6 +10,8 @@
 #include "host/service/eServiceInterface.h"
 #include "host/service/eTimerListView.h"
 #include "host/service/eZapMain.h"
+#include "ui/eChanProgramSel.h"
+#include "ui/eChanThemeSel.h"
 #include "ui/eSearch.h"
 
 namespace {
@@ -168,7 +170,14 @@ void eOrvalis::findThemes()
     if (!tablesReady(true))
         return;
     FilterSearch = 0;
-    // The theme window opens here once it exists.
+    hide();
+    {
+        eChanThemeSel themes;
+        themes.show();
+        themes.exec();
+        themes.hide();
+    }
+    show();
 }
 
 void eOrvalis::findChannels()
@@ -176,7 +185,14 @@ void eOrvalis::findChannels()
     if (!tablesReady(false))
         return;
     FilterSearch = 1;
-    // The programme list window opens here once it exists.
+    hide();
+    {
+        eChanProgramSel channels;
+        channels.show();
+        channels.exec();
+        channels.hide();
+    }
+    show();
 }
 
 void eOrvalis::findBouquets()

@@ -1,9 +1,9 @@
 #include "ui/TimerProposal.h"
 #include "frame/globals.h"
 #include "host/service/EITEvent.h"
-#include "host/service/eServiceInterface.h"
 #include "host/service/eSystemInfo.h"
 #include "host/service/eTimerEditView.h"
+#include "ui/RowText.h"
 
 TimerProposal proposeTimer(time_t base, int day, int hour, int minute, int durationMinutes)
 {
@@ -33,22 +33,10 @@ TimerProposal proposeTimer(time_t base, int day, int hour, int minute, int durat
     return p;
 }
 
-eString serviceName(const eString& refText)
-{
-    eServiceReference ref(refText);
-    eServiceInterface* si = eServiceInterface::getInstance();
-    eString name;
-    if (eService* service = si->addRef(ref)) {
-        name = service->service_name;
-        si->removeRef(ref);
-    }
-    return name;
-}
-
 void runTimerEditor(const TimerProposal& proposal, const eString& refText, const eString& title)
 {
     eServiceReference service{refText};
-    service.setDescription(serviceName(refText) + "/" + title);
+    service.setDescription(ui::serviceName(refText) + "/" + title);
     EITEvent event;
     event.event_id = -1;
     event.start_time = proposal.start;

@@ -16,9 +16,6 @@ struct TimerProposal {
 // from 00:00 to 05:59 lies on the calendar day after it. The start has zero seconds.
 TimerProposal proposeTimer(time_t base, int day, int hour, int minute, int durationMinutes);
 
-// The name of the service of a reference text, or empty when the box does not know it.
-eString serviceName(const eString& refText);
-
 // Runs the box's timer editor on the proposal for that service, described as
 // "channel/title". The caller hides and shows its own window around it.
 void runTimerEditor(const TimerProposal& proposal, const eString& refText, const eString& title);

@@ -8,6 +8,7 @@
 #include "host/gui/eMessageBox.h"
 #include "host/gui/eStatusBar.h"
 #include "host/gui/eTextInputField.h"
+#include "ui/eChanProgramSel.h"
 
 #include <cstdint>
 
@@ -184,5 +185,8 @@ void eSearch::focusChanged(const eWidget* widget)
 
 void eSearch::runList()
 {
-    // PENDING: the programme list window in search mode.
+    eChanProgramSel list;
+    list.show();
+    list.exec();
+    list.hide();
 }
