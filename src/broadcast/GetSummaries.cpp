@@ -6,43 +6,39 @@
 #include "frame/globals.h"
 #include "host/gfx/eSkin.h"
 
-#include <array>
-#include <cstring>
+#include <functional>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-using Header = std::array<unsigned char, kSummaryHeader>;
-
-Header headerOf(const unsigned char* section)
+// Identifies a section by its bytes.
+uint64_t keyOf(const unsigned char* section, int length)
 {
-    Header h;
-    std::memcpy(h.data(), section, h.size());
-    return h;
+    return std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(section), size_t(length)));
 }
 
-// The end of a pass: the first few summary sections of the pass, met again in the same
-// order. One section alone is not enough, since a summary may be sent twice per pass.
+// The end of a pass: the first few sections of the pass, met again in the same order.
+// One section alone is not enough, since a summary may be sent twice per pass.
 class PassEnd {
 public:
-    explicit PassEnd(const Header& first) { m_marker.push_back(first); }
-    // Called with every summary section after the first; true when the pass is over.
-    bool seen(const Header& h)
+    // Called with every section of the pass, the first one included; true when it is over.
+    bool seen(uint64_t key)
     {
         if (m_marker.size() < kLength) {
-            m_marker.push_back(h);
+            m_marker.push_back(key);
             return false;
         }
-        if (h == m_marker[m_matched])
+        if (key == m_marker[m_matched])
             ++m_matched;
         else
-            m_matched = h == m_marker[0] ? 1 : 0;
+            m_matched = key == m_marker[0] ? 1 : 0;
         return m_matched == m_marker.size();
     }
 
 private:
     static constexpr size_t kLength = 4;
-    std::vector<Header> m_marker;
+    std::vector<uint64_t> m_marker;
     size_t m_matched = 0;
 };
 
@@ -79,12 +75,13 @@ int readSummaryCarousel(uint32_t id, const eString& title, eString& result)
     window.show();
     PassProgress progress(window.progress);
 
-    // Seek the first summary section.
+    // Seek the first summary section, for at most one pass of the carousel.
     int count = 0;
     int len = 0;
+    PassEnd seekEnd;
     for (;;) {
         len = readSection(fd);
-        if (len <= 0 || count >= kMaxSummarySectionsPerPass) {
+        if (len <= 0 || count >= kMaxSummarySectionsPerPass || seekEnd.seen(keyOf(buffer, len))) {
             closeSectionFilter(fd);
             window.hide();
             return -2;
@@ -95,7 +92,8 @@ int readSummaryCarousel(uint32_t id, const eString& title, eString& result)
             break;
     }
     // That first section is filed when the carousel brings it round again.
-    PassEnd end(headerOf(buffer));
+    PassEnd end;
+    end.seen(keyOf(buffer, len));
     window.progress.setForegroundColor(eSkin::getActive()->queryColor("std_dgreen"));
     progress.start(count);
     SummaryFiler filer(id);
@@ -107,7 +105,7 @@ int readSummaryCarousel(uint32_t id, const eString& title, eString& result)
         const auto section = decodeSummarySection(buffer, len);
         if (!section)
             continue;
-        const bool over = end.seen(headerOf(buffer));
+        const bool over = end.seen(keyOf(buffer, len));
         filer.file(*section);
         progress.advance();
         if (over || filer.complete())
