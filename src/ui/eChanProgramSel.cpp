@@ -108,6 +108,9 @@ eChanProgramSel::eChanProgramSel() : eWindow(0)
     evprogrs->loadDeco();
     eWidget::focusChanged.connect(SigC::slot(*this, &eChanProgramSel::focusChanged));
     setFocus(FilterSearch == 1 ? static_cast<eWidget*>(events) : evprogrs);
+    // The list may have taken the focus while it was filled, before the signal was
+    // connected: evprogrsel must say where the focus is, or red and green do nothing.
+    focusChanged(getFocus());
     if (result != 0)
         reportReadError(result);
 }

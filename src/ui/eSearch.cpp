@@ -94,6 +94,8 @@ eSearch::eSearch() : eWindow(0)
     lastSearchCaption->resize(eSize(110, 35));
     lastSearchCaption->setText("LastSearch:");
     lastSearchCaption->setFlags(0x40);
+    // In the default font the caption wraps inside its 110 pixels.
+    lastSearchCaption->setFont(eSkin::getActive()->queryFont("epg.description"));
     lastSearchCaption->loadDeco();
 
     statusBar = new eStatusBar(this, "eStatusBar");
