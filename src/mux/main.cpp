@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -112,6 +113,14 @@ bool writeListing(const std::string& path, const mux::Model& m)
                 c = '|';
         std::fprintf(f, "summary %08X %s\n", s.id, text.c_str());
     }
+    // Every programme's id has a summary line: ids sent without a summary get an empty text,
+    // which is what a receiver shows for them.
+    std::set<uint32_t> sent;
+    for (const auto& s : m.summaries)
+        sent.insert(s.id);
+    for (const auto& t : m.titles)
+        if (sent.insert(t.summaryId).second)
+            std::fprintf(f, "summary %08X \n", t.summaryId);
     return std::fclose(f) == 0;
 }
 
