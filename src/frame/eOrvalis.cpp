@@ -12,6 +12,7 @@
 #include "host/service/eZapMain.h"
 #include "ui/eChanProgramSel.h"
 #include "ui/eChanThemeSel.h"
+#include "ui/eSearch.h"
 
 namespace {
 constexpr int kTuneFlags = 0x28;
@@ -203,7 +204,14 @@ void eOrvalis::findPrograms()
 {
     readTables();
     FilterSearch = 3;
-    // The search window opens here once it exists.
+    hide();
+    {
+        eSearch search;
+        search.show();
+        search.exec();
+        search.hide();
+    }
+    show();
 }
 
 void eOrvalis::setup()
