@@ -29,6 +29,8 @@ public:
 
     void add(int pid, int table, std::vector<uint8_t> section) { m_sections[{pid, table}].push_back(std::move(section)); }
     void failFilter(bool fail) { m_failFilter = fail; }
+    // After this many reads every read times out, as when a stream stops.
+    void stopAfter(size_t reads) { m_readLimit = reads; }
     FakeDemuxLog& log() { return m_log; }
     void uninstall() { host::unregisterDevice("/dev/dvb/card0/demux0"); }
 
@@ -63,6 +65,10 @@ private:
         ssize_t read(void* buf, size_t count) override
         {
             m_d.m_log.calls.push_back("read");
+            if (++m_d.m_reads > m_d.m_readLimit) {
+                errno = ETIMEDOUT;
+                return -1;
+            }
             auto it = m_d.m_sections.find(m_key);
             if (it == m_d.m_sections.end() || it->second.empty()) {
                 errno = ETIMEDOUT;
@@ -91,5 +97,7 @@ private:
 
     std::map<Key, std::vector<std::vector<uint8_t>>> m_sections;
     bool m_failFilter = false;
+    size_t m_reads = 0;
+    size_t m_readLimit = static_cast<size_t>(-1);
     FakeDemuxLog m_log;
 };
