@@ -9,6 +9,7 @@
 #include "host/gui/eTextInputField.h"
 #include "host/service/eServiceInterface.h"
 #include "host/service/eZapMain.h"
+#include "ui/eChanThemeSel.h"
 
 #include <clocale>
 #include <libintl.h>
@@ -178,6 +179,12 @@ void eInfoSetup::Filtro()
 {
     isFilter = true;
     hide();
+    {
+        eChanThemeSel filter;
+        filter.show();
+        filter.exec();
+        filter.hide();
+    }
     show();
     isFilter = false;
 }

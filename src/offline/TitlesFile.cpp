@@ -1,5 +1,6 @@
 #include "offline/TitlesFile.h"
 #include "broadcast/DemuxAccess.h"
+#include "broadcast/TitleRecord.h"
 #include "config/ConfigLine.h"
 #include "frame/globals.h"
 #include "host/platform/FileSystem.h"
@@ -144,34 +145,8 @@ int TitlesFileReader::percent() const
 namespace offline {
 namespace {
 
-constexpr int kTitleSection = 46;
+constexpr int kTitleSection = kTitleSectionLength;
 constexpr long kMaxSectionsPerPass = 1000000;
-
-struct Decoded {
-    int channel, theme, day, hour, minute, duration;
-    unsigned int id;
-    char title[24];
-};
-
-// One title section of the carousel, as the live reader decodes it.
-void decodeTitle(const unsigned char* s, Decoded& d)
-{
-    d.channel = s[3] - 1;
-    d.theme = s[4];
-    d.day = (s[5] >> 5) & 7;
-    if (d.day == 7)
-        d.day = 0;
-    int code = s[5] & 0x1F;
-    d.hour = code >= 16 ? code - 4 : (code >= 8 ? code - 2 : code);
-    if (std::strstr(nsp_curr.c_str(), "8200") && d.hour <= 5)
-        d.day = d.day == 0 ? 6 : d.day - 1;
-    d.minute = s[6] >> 2;
-    d.duration = (s[9] << 8) | s[10];
-    std::memcpy(d.title, s + 11, 23);
-    d.title[23] = '\0';
-    tolower(d.title);
-    d.id = (static_cast<unsigned>(s[38]) << 24) | (s[39] << 16) | (s[40] << 8) | s[41];
-}
 
 // Minutes into the broadcast day (06:00 to 05:59), so that times order as the carousel sends them.
 int broadcastMinute(int hour, int minute) { return (hour < 6 ? hour + 24 : hour) * 60 + minute; }
@@ -188,7 +163,7 @@ bool seekStartSection(int fd, int& len)
     unsigned char fallback[kTitleSection];
     int firstLen = -1, fallbackKey = -1;
     bool fallbackLate = false; // the fallback started after now
-    Decoded d;
+    const bool early = earlyMorningRule();
     for (long n = 0; n < kMaxSectionsPerPass; ++n) {
         len = readSection(fd);
         if (len <= 0)
@@ -202,12 +177,13 @@ bool seekStartSection(int fd, int& len)
         }
         if (len < 7)
             continue;
-        decodeTitle(buffer, d);
-        if (d.day == wday && d.hour == currDay.tm_hour && d.minute <= currDay.tm_min)
+        int day, hour, minute = buffer[6] >> 2;
+        decodeTitleDayHour(buffer[5], early, day, hour);
+        if (day == wday && hour == currDay.tm_hour && minute <= currDay.tm_min)
             return true;
-        if (len != kTitleSection || d.day != wday || buffer[3] == 0xFF)
+        if (len != kTitleSection || day != wday || buffer[3] == 0xFF)
             continue;
-        int key = broadcastMinute(d.hour, d.minute);
+        int key = broadcastMinute(hour, minute);
         bool late = key > now;
         bool better = fallbackKey < 0 || (fallbackLate && !late) || (!late && key > fallbackKey) ||
                       (late && fallbackLate && key < fallbackKey);
@@ -260,32 +236,27 @@ int logTitles(LogFileSet& files)
     std::memcpy(marker, buffer, markerLen);
     unsigned char firstRead[kTitleSection];
     int firstReadLen = -1;
-    int previousDay = 9999, dayChanges = 0;
+    DayChangeCounter days;
     bool complete = false;
-    Decoded d;
+    const bool early = earlyMorningRule();
+    TitleRecord r;
     for (long n = 0; n < kMaxSectionsPerPass; ++n) {
-        if (len == kTitleSection && buffer[3] != 0xFF) {
-            decodeTitle(buffer, d);
-            if (dayChanges > 7)
-                d.day = 7;
-            if (d.day != previousDay) {
-                if (++dayChanges > 7)
-                    d.day = 7;
-                positions[d.day] = static_cast<int>(std::ftell(out));
-            }
+        if (buffer[3] != 0xFF && decodeTitleRecord(buffer, len, early, r)) {
+            const int changes = days.changes();
             TitleLine t;
-            t.id = d.id;
-            t.channel = d.channel;
-            t.day = d.day;
-            t.hour = d.hour;
-            t.minute = d.minute;
-            t.title = d.title;
+            t.day = days.file(r.day);
+            if (days.changes() != changes)
+                positions[t.day] = static_cast<int>(std::ftell(out));
+            t.id = r.summaryId;
+            t.channel = r.channelIndex();
+            t.hour = r.hour;
+            t.minute = r.minute;
+            t.title = r.title;
             // A line break sent in a title would split its line in two.
             std::replace(t.title.begin(), t.title.end(), '\n', ' ');
-            t.duration = d.duration;
-            t.theme = d.theme;
+            t.duration = r.duration;
+            t.theme = r.themeSlot;
             writeTitleLine(out, t);
-            previousDay = d.day;
             ++count;
         }
         len = readSection(fd);

@@ -18,8 +18,8 @@ template <class T> class eListBox;
 // a titles reader: GetTitles from the air, GetTitlesOff from titles.gep (offlinelog 1).
 //
 // Where the members live: eChanProgramSel.cpp (window, days, left list, keys),
-// eChanProgramSelTitles.cpp (GetTitles and the listing helpers both readers share).
-// GetTitlesOff, progSummary and progTimer come with the offline files and the summary view.
+// eChanProgramSelTitles.cpp (GetTitles and the listing helpers both readers share),
+// eChanProgramSelOffline.cpp (GetTitlesOff).
 class eChanProgramSel : public eWindow {
 public:
     eChanProgramSel();
