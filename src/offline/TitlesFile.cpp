@@ -115,16 +115,27 @@ bool TitlesFileReader::seek(int day, int hour)
                   std::fseek(m_file, offset - 1, SEEK_SET) == 0 && std::fgetc(m_file) == '\n';
     std::fseek(m_file, usable ? offset : 0, SEEK_SET);
 
+    // The first line of the day from the start hour on; an hour without programmes
+    // starts the listing at the next one, as on the air. That line is listed too.
+    const bool early = earlyMorningRule();
+    auto order = [early](int h) { return early && h <= 5 ? h + 24 : h; };
     std::string line;
-    TitleLine t;
-    while (readLine(line))
-        if (parseTitleLine(line, t) && t.day == day && t.hour == hour)
+    while (readLine(line)) {
+        if (parseTitleLine(line, m_pending) && m_pending.day == day && order(m_pending.hour) >= order(hour)) {
+            m_hasPending = true;
             return true;
+        }
+    }
     return false;
 }
 
 bool TitlesFileReader::next(TitleLine& out)
 {
+    if (m_hasPending) {
+        out = m_pending;
+        m_hasPending = false;
+        return true;
+    }
     std::string line;
     while (readLine(line))
         if (parseTitleLine(line, out))

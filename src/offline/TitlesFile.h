@@ -38,8 +38,8 @@ public:
     // False when the file cannot be opened.
     bool open(const std::string& dir);
     // Goes to entry day of sizeposition (the file's start when that offset is not
-    // the start of a line of this file), then reads up to and including the first
-    // line of that day and hour. False when the file ended first.
+    // the start of a line of this file), then to the first line of that day from
+    // that hour on, which next() gives first. False when the file ended first.
     bool seek(int day, int hour);
     // The next line that parses; false at the end of the file.
     bool next(TitleLine& out);
@@ -50,6 +50,8 @@ private:
     bool readLine(std::string& line);
     FILE* m_file = nullptr;
     long m_lines = 0;
+    TitleLine m_pending;
+    bool m_hasPending = false;
 };
 
 } // namespace offline

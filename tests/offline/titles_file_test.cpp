@@ -109,6 +109,8 @@ TEST_F(TitlesFile, LoggerWritesOnePassFromNowWithTheDayOffsets)
     ASSERT_TRUE(reader.seek(2, 6));
     offline::TitleLine t;
     ASSERT_TRUE(reader.next(t));
+    EXPECT_EQ(t.title, "Day 2");
+    ASSERT_TRUE(reader.next(t));
     EXPECT_EQ(t.title, "Morning");
     EXPECT_FALSE(reader.next(t));
     sizeposition[4] = 15; // inside a line
@@ -116,8 +118,15 @@ TEST_F(TitlesFile, LoggerWritesOnePassFromNowWithTheDayOffsets)
     ASSERT_TRUE(again.open(offlinePath));
     ASSERT_TRUE(again.seek(4, 6));
     ASSERT_TRUE(again.next(t));
-    EXPECT_EQ(t.title, "Day 5");
-    EXPECT_FALSE(again.seek(3, 12)); // no such line: the end of the file
+    EXPECT_EQ(t.title, "Day 4");
+    ASSERT_TRUE(again.seek(3, 19)); // no programme at 19:00: the listing starts at the next one
+    ASSERT_TRUE(again.next(t));
+    EXPECT_EQ(t.title, "Cinema paradiso");
+    // Wednesday after 20:30: the programme after midnight (filed under Wednesday) comes next.
+    ASSERT_TRUE(again.seek(3, 21));
+    ASSERT_TRUE(again.next(t));
+    EXPECT_EQ(t.title, "Night");
+    EXPECT_FALSE(again.seek(3, 2)); // none from 02:00 on: the end of the file
 }
 
 TEST_F(TitlesFile, BeforeSixTheLoggerStartsOnThePreviousDay)
