@@ -86,6 +86,7 @@ void eInfoSetup::loggaDati()
     FileFigures before;
     before.save();
     offline::LogFileSet files(dir);
+    files.removeLeftovers();
     m_run = &files;
     // Each text is painted before its writer blocks: the box repaints while the demux is read.
     bool ok = false;

@@ -120,4 +120,27 @@ bool LogFileSet::commit()
     return ok;
 }
 
+void LogFileSet::removeLeftovers() const
+{
+    if (m_dir.empty())
+        return;
+    const std::string dir = host::hostPath(m_dir);
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return;
+    std::vector<std::string> stale;
+    while (dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        for (const char* name : {kChannelsFile, kThemesFile, kTitlesFile, kSummariesFile}) {
+            // Exactly the names create() makes: "." name "." and six characters.
+            const std::string prefix = std::string(".") + name + ".";
+            if (n.size() == prefix.size() + 6 && n.compare(0, prefix.size(), prefix) == 0)
+                stale.push_back(dir + "/" + n);
+        }
+    }
+    closedir(d);
+    for (const auto& f : stale)
+        unlink(f.c_str());
+}
+
 } // namespace offline

@@ -40,6 +40,8 @@ public:
     bool finish(FILE* file);
     // Renames every finished file into place; false when any rename failed.
     bool commit();
+    // Removes the temporaries a run that was killed left in the directory.
+    void removeLeftovers() const;
 
 private:
     struct Pending {

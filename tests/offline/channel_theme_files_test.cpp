@@ -162,6 +162,12 @@ TEST_F(ChannelThemeFiles, FileSetRenamesOnlyOnCommitAndMakesOneLevel)
     EXPECT_EQ(read("/hdd/orvalis/titles.gep"), "old titles");
     EXPECT_EQ(listing(), std::vector<std::string>{"titles.gep"});
 
+    // What a killed run left behind goes at the next run; other files stay.
+    for (const char* f : {".titles.gep.a1B2c3", ".summaries.gep.XXXXXX", ".titles.gep.toolong", "notes.txt"})
+        write(std::string("/hdd/orvalis/") + f, "x");
+    offline::LogFileSet("/hdd/orvalis").removeLeftovers();
+    EXPECT_EQ(listing(), (std::vector<std::string>{".titles.gep.toolong", "notes.txt", "titles.gep"}));
+
     // A name a shell would act on is made literally, one level only.
     EXPECT_TRUE(offline::makeOfflineDirectory("/hdd/a b;touch x$(id)"));
     EXPECT_TRUE(offline::offlineDirectoryExists("/hdd/a b;touch x$(id)/"));
