@@ -54,6 +54,8 @@ int main(int argc, char** argv)
         return 2;
     }
     host::setFileSystemRoot(resolved);
+    // The receiver's hard disk is mounted at /hdd; plug-ins keep their data below it.
+    host::makeDirectories("/hdd");
 
     std::string skin = options->skin.empty() ? std::string(ORVALIS_DATA_DIR) + "/skins/default.skin" : options->skin;
     if (!eSkin::load(skin))

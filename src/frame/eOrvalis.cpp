@@ -1,6 +1,7 @@
 #include "frame/eOrvalis.h"
 #include "broadcast/getCanaliTemi.h"
 #include "config/ConfigFile.h"
+#include "config/eInfoSetup.h"
 #include "frame/globals.h"
 #include "host/gfx/eSkin.h"
 #include "host/gui/eButton.h"
@@ -10,6 +11,7 @@
 #include "host/service/eServiceInterface.h"
 #include "host/service/eTimerListView.h"
 #include "host/service/eZapMain.h"
+#include "offline/ChannelThemeFiles.h"
 #include "ui/eChanProgramSel.h"
 #include "ui/eChanThemeSel.h"
 #include "ui/eSearch.h"
@@ -131,9 +133,7 @@ int eOrvalis::readTables()
 {
     if (readThCh)
         return 0;
-    if (offlinelog == 1)
-        return -3; // the offline channel and theme files are read by a later release
-    return getCanaliTemi();
+    return offlinelog == 1 ? getCanaliTemiOff() : getCanaliTemi();
 }
 
 void eOrvalis::reportTableError(int result, bool themes)
@@ -216,5 +216,12 @@ void eOrvalis::findPrograms()
 
 void eOrvalis::setup()
 {
-    // The setup dialog opens here once it exists.
+    hide();
+    {
+        eInfoSetup dialog;
+        dialog.show();
+        dialog.exec();
+        dialog.hide();
+    }
+    show();
 }
