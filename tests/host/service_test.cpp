@@ -179,6 +179,15 @@ TEST(TimerStore, SerializationKeepsOddDescriptionsAndSkipsDamagedLines)
     EXPECT_EQ(back[0].start, t.start);
     EXPECT_EQ(back[0].duration, 6300);
     EXPECT_EQ(back[0].type, 1);
+
+    // Numbers out of range or not numbers at all damage their line only.
+    const std::string ref = "\t1:0:1:1a:5:13e:820000:0:0:0:\tx\n";
+    std::string odd = "9223372036854775000\t60\t0" + ref + "1796000000\t2147483647\t0" + ref +
+                      "-5\t60\t0" + ref + "17960000x0\t60\t0" + ref + "\t60\t0" + ref + "1796000000\t60\t0" + ref;
+    back = host::TimerStore::parse(odd);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].start, 1796000000);
+    EXPECT_EQ(back[0].duration, 60);
 }
 
 } // namespace
