@@ -22,6 +22,7 @@ struct BoxOptions {
     int scale = 1;
     bool quiet = false;
     bool listServices = false;       // print the scanned services and exit
+    bool ignoreOutputErrors = false; // --dump and screenshot failures do not change the exit status
 };
 
 // Parses the command line; on error returns nullopt with a message. --help sets *help.

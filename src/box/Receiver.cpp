@@ -7,12 +7,40 @@
 #include "host/service/eZapMain.h"
 #include "scan/ServiceScanner.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace box {
 namespace {
 // Packets looked at per stream: SI repeats within a few seconds of stream time.
 constexpr size_t kScanBudget = 500000;
+constexpr size_t kMaxServiceFileBytes = 4 << 20;
+// Why a --ts file gave no packets, in words a user can act on.
+std::string whyNotAStream(const std::string& path)
+{
+    if (path == "-")
+        return "standard input gave no transport stream packets";
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::strerror(errno);
+    struct stat st {};
+    fstat(fd, &st);
+    unsigned char first = 0;
+    ssize_t n = S_ISDIR(st.st_mode) ? -1 : ::read(fd, &first, 1);
+    ::close(fd);
+    if (S_ISDIR(st.st_mode))
+        return "it is a folder";
+    if (n == 0)
+        return "the file is empty";
+    if (n < 0)
+        return "it cannot be read";
+    return "it is not an MPEG transport stream (no run of 188-byte packets starting with the sync byte 0x47)";
+}
+
 } // namespace
 
 bool Receiver::setUp(const BoxOptions& options, std::string* error)
@@ -24,7 +52,7 @@ bool Receiver::setUp(const BoxOptions& options, std::string* error)
     } else {
         for (const auto& path : options.streams) {
             if (!m_transponders.add(path)) {
-                *error = "cannot read the transport stream " + path;
+                *error = "cannot use the transport stream " + path + ": " + whyNotAStream(path);
                 return false;
             }
         }
@@ -70,9 +98,13 @@ void Receiver::scanStreams()
 
 void Receiver::loadServiceFile()
 {
-    std::ifstream in(host::hostPath(kServiceFile));
-    if (!in)
+    std::string text, why;
+    if (!host::readRegularFile(kServiceFile, &text, kMaxServiceFileBytes, &why)) {
+        if (errno != ENOENT)
+            host::logMessage("box", "services not read: %s", why.c_str());
         return;
+    }
+    std::istringstream in(text);
     auto* si = eServiceInterface::getInstance();
     eServiceInterface::Bouquet bouquet;
     bouquet.name = "Services";

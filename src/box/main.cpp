@@ -89,12 +89,16 @@ int main(int argc, char** argv)
     if (!plugins.installDefaultConfig(options->epgService, &error))
         host::logMessage("box", "%s", error.c_str());
 
-    auto found = plugins.findPlugins();
+    std::vector<std::string> passedOver;
+    auto found = plugins.findPlugins(&passedOver);
     if (!options->plugin.empty()) {
         found.clear();
         found.push_back(box::PluginInfo{"plug-in", "", "", options->plugin});
     }
     if (found.empty()) {
+        // Say what was there: an empty or foreign orvalis.cfg is not the same as nothing at all.
+        for (const auto& why : passedOver)
+            std::fprintf(stderr, "box: %s\n", why.c_str());
         std::fprintf(stderr, "box: no plug-in found (looked for descriptions in %s/var/tuxbox/plugins and beside %s)\n",
                      resolved, builtin.c_str());
         return 2;
@@ -114,8 +118,15 @@ int main(int argc, char** argv)
             host::logMessage("box", "the plug-in did not release %d service records", held);
         again = display.headless && !display.headless->scriptCompleted();
     }
-    if (display.headless)
+    int status = 0;
+    if (display.headless) {
         display.headless->finish(result);
+        const auto& failed = display.headless->outputErrors();
+        if (!failed.empty() && !options->ignoreOutputErrors) {
+            std::fprintf(stderr, "box: %s (%zu write failures in all)\n", failed.front().c_str(), failed.size());
+            status = 4;
+        }
+    }
     host::setFrontend(nullptr);
-    return 0;
+    return status;
 }
