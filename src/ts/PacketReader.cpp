@@ -197,8 +197,10 @@ const uint8_t* PacketReader::nextRun(size_t& count)
     if (!first)
         return nullptr;
     count = 1;
-    // The packets already in the buffer that keep the sync.
-    while (m_end - m_pos >= m_stride && m_data[m_pos] == 0x47) {
+    // The packets already in the buffer that keep the sync; few enough that they are
+    // still in the first-level cache when the caller goes through them.
+    constexpr size_t kMaxRun = 96;
+    while (count < kMaxRun && m_end - m_pos >= m_stride && m_data[m_pos] == 0x47) {
         m_pos += m_stride;
         ++count;
     }
