@@ -12,6 +12,8 @@ namespace ts {
 namespace {
 enum class Decision : uint8_t { Undecided, Keep, Skip };
 constexpr size_t kHeaderSize = 3;
+
+constexpr size_t kFullPayload = kPacketSize - 4;
 } // namespace
 
 struct SectionReassembler::PidState {
@@ -261,6 +263,17 @@ void SectionReassembler::putWatched(const uint8_t* p, uint16_t slot)
         st->synced = true;
         feed(*st, payload + 1 + pointer, size - 1 - pointer, true);
     } else if (st->synced) {
+        if (size == kFullPayload && st->need != 0 && kFullPayload < size_t(st->need - st->have)) {
+            // The middle of a long section, the common case: the payload only continues it.
+            // A copy of a size known at compile time becomes vector moves; one of a size
+            // known at run time becomes "rep movs", whose start-up costs as much as the copy.
+            if (st->decision != Decision::Skip)
+                std::memcpy(st->buf + st->have, payload, kFullPayload);
+            st->have = uint16_t(st->have + kFullPayload);
+            if (st->decision == Decision::Undecided && st->have >= std::max<size_t>(st->span, 1))
+                st->decision = st->accepts(st->buf, st->have) ? Decision::Keep : Decision::Skip;
+            return;
+        }
         feed(*st, payload, size, true);
     }
 }
