@@ -13,11 +13,20 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <chrono>
+#include <fstream>
 
 namespace box {
 namespace {
-// Packets looked at per stream: SI repeats within a few seconds of stream time.
-constexpr size_t kScanBudget = 500000;
+// The scan stops once PAT, SDT and NIT were seen, or after this much stream time: NIT
+// comes at least every 10 s (EN 300 468 / TR 101 211), SDT and PAT more often.
+constexpr uint64_t kScanStreamNs = 15ull * 1000000000ull;
+// ... or after this many packets, whatever the clock says.
+constexpr uint64_t kScanPackets = 500000;
+// A live source must send its first packets within this time.
+constexpr int kLiveStartMs = 10000;
+// A live source that pauses during the scan is waited for this long at most.
+constexpr auto kScanPauseLimit = std::chrono::seconds(5);
 constexpr size_t kMaxServiceFileBytes = 4 << 20;
 // Why a --ts file gave no packets, in words a user can act on.
 std::string whyNotAStream(const std::string& path)
@@ -51,11 +60,26 @@ bool Receiver::setUp(const BoxOptions& options, std::string* error)
         demux::installKernelDemux(options.dvbAdapter);
     } else {
         for (const auto& path : options.streams) {
-            if (!m_transponders.add(path)) {
-                *error = "cannot use the transport stream " + path + ": " + whyNotAStream(path);
+            std::string why;
+            if (!m_transponders.add(path, &why)) {
+                // Said in a user's words: empty, not a stream, permission denied.
+                *error = "cannot use the transport stream " + path + ": " + (path != "-" ? whyNotAStream(path) : why);
                 return false;
             }
+            auto& stream = m_transponders.stream(m_transponders.count() - 1);
+            if (stream.live()) {
+                host::logMessage("box", "%s is a live source: waiting up to %d s for its packets",
+                                 stream.name().c_str(), kLiveStartMs / 1000);
+                if (!stream.waitForPackets(kLiveStartMs, error))
+                    return false;
+            }
         }
+        m_transponders.setEndedHandler([](const demux::TransportStream& stream) {
+            if (stream.problem().empty())
+                host::logMessage("box", "%s has ended; nothing more is on air there", stream.name().c_str());
+            else
+                host::logMessage("box", "%s; nothing more is on air there", stream.problem().c_str());
+        });
         m_transponders.setRealtime(options.realtime);
         // Without any stream there is no demux at all, as on a box without a tuner.
         if (m_transponders.count() > 0)
@@ -76,11 +100,8 @@ void Receiver::scanStreams()
 {
     auto* si = eServiceInterface::getInstance();
     for (size_t t = 0; t < m_transponders.count(); ++t) {
-        const auto& stream = m_transponders.stream(t);
-        scan::ServiceScanner scanner;
-        for (size_t i = 0; i < stream.packetCount() && i < kScanBudget && !scanner.done(); ++i)
-            scanner.put(stream.packet(i));
-        scan::ScanResult result = scanner.result();
+        auto& stream = m_transponders.stream(t);
+        scan::ScanResult result = scanStream(stream);
         eServiceInterface::Bouquet bouquet;
         bouquet.name = !result.networkName.empty() ? result.networkName : stream.name();
         for (const auto& s : result.services) {
@@ -94,6 +115,36 @@ void Receiver::scanStreams()
         if (!bouquet.services.empty())
             si->addBouquet(bouquet);
     }
+}
+
+scan::ScanResult Receiver::scanStream(demux::TransportStream& stream)
+{
+    // A file is scanned from its start and played from its start again; what a live
+    // source sent meanwhile has gone by, as on air.
+    scan::ServiceScanner scanner;
+    uint64_t streamNs = 0, packets = 0;
+    auto pauseStart = std::chrono::steady_clock::now();
+    bool more = true;
+    while (more && !scanner.done() && streamNs < kScanStreamNs && packets < kScanPackets) {
+        switch (stream.step()) {
+        case demux::TransportStream::Step::Packet:
+            scanner.put(stream.packet());
+            streamNs += stream.duration();
+            ++packets;
+            stream.advance();
+            pauseStart = std::chrono::steady_clock::now();
+            break;
+        case demux::TransportStream::Step::Wait:
+            more = std::chrono::steady_clock::now() - pauseStart < kScanPauseLimit;
+            stream.waitReadable(50);
+            break;
+        default:
+            more = false;
+            break;
+        }
+    }
+    stream.rewind();
+    return scanner.result();
 }
 
 void Receiver::loadServiceFile()

@@ -3,6 +3,7 @@
 // the plug-in programs, and the service database built by scanning the streams.
 #include "box/BoxOptions.h"
 #include "demux/Transponders.h"
+#include "scan/ScanResult.h"
 
 #include <string>
 
@@ -18,6 +19,7 @@ public:
 
 private:
     void scanStreams();
+    static scan::ScanResult scanStream(demux::TransportStream& stream);
     void loadServiceFile();
     void tuneAtStart(const BoxOptions& options);
 
