@@ -3,6 +3,8 @@
 #include "demux/VirtualDemuxFile.h"
 #include "host/platform/FileSystem.h"
 #include "host/platform/Log.h"
+#include "host/service/BoxClock.h"
+#include "host/service/eEPGCache.h"
 #include "host/service/eServiceInterface.h"
 #include "host/service/eZapMain.h"
 #include "scan/ServiceScanner.h"
@@ -19,6 +21,8 @@ bool Receiver::setUp(const BoxOptions& options, std::string* error)
 {
     auto* si = eServiceInterface::getInstance();
     si->clear();
+    eEPGCache::instance->clear();
+    host::BoxClock::instance().useStreamTime(options.streamClock);
     if (options.dvbAdapter >= 0) {
         demux::installKernelDemux(options.dvbAdapter);
     } else {
@@ -36,10 +40,10 @@ bool Receiver::setUp(const BoxOptions& options, std::string* error)
     scanStreams();
     loadServiceFile();
     eZapMain::instance->setTuner([this](const eServiceReference&, int transponder) {
-        m_transponders.tune(transponder >= 0 && static_cast<size_t>(transponder) < m_transponders.count()
-                                ? transponder
-                                : demux::kNotTuned);
+        tuned(transponder >= 0 && static_cast<size_t>(transponder) < m_transponders.count() ? transponder
+                                                                                              : demux::kNotTuned);
     });
+    m_epgFeed = std::make_unique<EpgFeed>(m_transponders);
     tuneAtStart(options);
     return true;
 }
@@ -50,8 +54,19 @@ void Receiver::scanStreams()
     for (size_t t = 0; t < m_transponders.count(); ++t) {
         const auto& stream = m_transponders.stream(t);
         scan::ServiceScanner scanner;
-        for (size_t i = 0; i < stream.packetCount() && i < kScanBudget && !scanner.done(); ++i)
-            scanner.put(stream.packet(i));
+        // The whole stream (within the budget) goes through the EPG cache, as a receiver
+        // with a background EPG scan would have it; the first TDT/TOT dates the stream.
+        time_t firstTime = 0;
+        scan::EitCollector epg(putIntoEpgCache, [&](int64_t utc) {
+            if (!firstTime)
+                firstTime = time_t(utc);
+        });
+        for (size_t i = 0; i < stream.packetCount() && i < kScanBudget; ++i) {
+            if (!scanner.done())
+                scanner.put(stream.packet(i));
+            epg.put(stream.packet(i));
+        }
+        m_firstStreamTime.push_back(firstTime);
         scan::ScanResult result = scanner.result();
         eServiceInterface::Bouquet bouquet;
         bouquet.name = !result.networkName.empty() ? result.networkName : stream.name();
@@ -66,6 +81,17 @@ void Receiver::scanStreams()
         if (!bouquet.services.empty())
             si->addBouquet(bouquet);
     }
+}
+
+void Receiver::tuned(int transponder)
+{
+    m_transponders.tune(transponder);
+    // Until the stream plays on to its next TDT/TOT, the one found by the scan dates it.
+    auto& clock = host::BoxClock::instance();
+    if (transponder >= 0 && m_firstStreamTime[size_t(transponder)])
+        clock.streamTimeSeen(m_firstStreamTime[size_t(transponder)], m_transponders.now());
+    else
+        clock.forgetStreamTime();
 }
 
 void Receiver::loadServiceFile()
