@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "mux/Bytes.h"
+#include "mux/EitSections.h"
 #include "mux/EpgSections.h"
 #include "mux/ModelGenerator.h"
 #include "mux/PacketTrack.h"
@@ -223,6 +224,14 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
     const uint64_t slots = static_cast<uint64_t>(seconds * perSecond);
 
     auto utcAt = [&](uint64_t slot) { return m.clockStart + static_cast<time_t>(slot / perSecond); };
+    // The EIT schedule goes round at most at kScheduleRate, and at least every 5 s.
+    ts::Packetizer eit(kEitPid);
+    const std::vector<Bytes> schedule = buildEitSchedule(cfg, m);
+    size_t scheduleBytes = 0;
+    for (const auto& sec : schedule)
+        scheduleBytes += sec.size();
+    constexpr uint64_t kScheduleRate = 300000;
+    const uint64_t scheduleMs = std::max<uint64_t>(5000, scheduleBytes * 8 * 1000 / kScheduleRate);
     std::vector<Periodic> periodic = {
         {every(100), 0, [&](std::deque<Bytes>& q, uint64_t) { toPackets(pat, {patSection}, q); }},
         {every(400), 0,
@@ -234,6 +243,9 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
         {every(1000), 0, [&](std::deque<Bytes>& q, uint64_t) { toPackets(nit, {nitSection}, q); }},
         {every(1000), 0,
          [&](std::deque<Bytes>& q, uint64_t slot) { toPackets(tdt, {buildTdt(utcAt(slot)), buildTot(utcAt(slot))}, q); }},
+        {every(2000), 0,
+         [&](std::deque<Bytes>& q, uint64_t slot) { toPackets(eit, buildEitPresentFollowing(cfg, m, utcAt(slot)), q); }},
+        {every(scheduleMs), every(1000), [&](std::deque<Bytes>& q, uint64_t) { toPackets(eit, schedule, q); }},
     };
     const uint64_t pcrInterval = every(30);
     PacketTrack* tracks[] = {&titles, &epg};
