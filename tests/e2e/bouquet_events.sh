@@ -13,6 +13,9 @@ data="$shared/data/ts"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export TZ=UTC
+# Names as the first descriptor sends them: no user language preferred.
+unset LANGUAGE LC_ALL LC_MESSAGES
+export LANG=C.UTF-8
 
 for ts in "$data"/*.ts; do
   name="$(basename "$ts")"

@@ -5,7 +5,9 @@
 #include "host/service/eEPGCache.h"
 
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -134,3 +136,35 @@ TEST_F(EpgCacheTest, StreamClockCarriesTheLastTdtForwardAndLookupsUseIt)
 }
 
 } // namespace
+
+TEST(LocalEventDataTest, TextsInTheUserLanguageElseTheFirstSent)
+{
+    EITEvent e;
+    for (auto [lang, name, text] : {std::make_tuple("eng", "News", "Headlines"), std::make_tuple("DEU", "Nachrichten", ""),
+                                    std::make_tuple("fre", "Journal", "Titres")}) {
+        auto d = std::make_unique<ShortEventDescriptor>();
+        d->language = lang;
+        d->event_name = name;
+        d->text = text;
+        e.descriptor.push_back(std::move(d));
+    }
+    const char* saved = std::getenv("LANGUAGE");
+    const std::string keep = saved ? saved : "";
+    auto pick = [&](const char* language) {
+        setenv("LANGUAGE", language, 1);
+        eString name = "unchanged", text = "unchanged";
+        EXPECT_TRUE(LocalEventData().getLocalData(&e, &name, &text));
+        return name + "|" + text;
+    };
+    EXPECT_EQ(pick("de_AT.UTF-8"), "Nachrichten|"); // upper-case code as sent, empty short text
+    EXPECT_EQ(pick("fr"), "Journal|Titres");        // bibliographic form "fre"
+    EXPECT_EQ(pick("ja_JP"), "News|Headlines");     // none in the user's language: the first
+    if (saved)
+        setenv("LANGUAGE", keep.c_str(), 1);
+    else
+        unsetenv("LANGUAGE");
+    EITEvent bare;
+    eString untouched = "x";
+    EXPECT_FALSE(LocalEventData().getLocalData(&bare, &untouched));
+    EXPECT_EQ(untouched, "x");
+}

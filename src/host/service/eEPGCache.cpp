@@ -2,6 +2,10 @@
 #include "host/service/BoxClock.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 static eEPGCache g_cache;
 eEPGCache* eEPGCache::instance = &g_cache;
@@ -119,20 +123,69 @@ std::vector<eEPGCache::Listed> eEPGCache::list() const
     return out;
 }
 
+namespace {
+
+// The user's language as ISO 639-2 codes (bibliographic and terminological form),
+// from the locale environment; empty when it names none we know.
+std::vector<std::string> userLanguages()
+{
+    static const struct {
+        const char* iso1;
+        const char* b;
+        const char* t;
+    } kCodes[] = {{"cs", "cze", "ces"}, {"da", "dan", "dan"}, {"de", "ger", "deu"}, {"el", "gre", "ell"},
+                  {"en", "eng", "eng"}, {"es", "spa", "spa"}, {"fi", "fin", "fin"}, {"fr", "fre", "fra"},
+                  {"hu", "hun", "hun"}, {"it", "ita", "ita"}, {"nl", "dut", "nld"}, {"no", "nor", "nor"},
+                  {"pl", "pol", "pol"}, {"pt", "por", "por"}, {"ru", "rus", "rus"}, {"sk", "slo", "slk"},
+                  {"sv", "swe", "swe"}, {"tr", "tur", "tur"}, {"zh", "chi", "zho"}};
+    for (const char* var : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* v = std::getenv(var);
+        if (!v || !*v)
+            continue;
+        const std::string lang(v, std::min<size_t>(2, std::strlen(v)));
+        for (const auto& c : kCodes)
+            if (lang == c.iso1)
+                return {c.b, c.t};
+        return {};
+    }
+    return {};
+}
+
+bool sameLanguage(const eString& code, const std::vector<std::string>& wanted)
+{
+    std::string lower = code;
+    for (char& c : lower)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return std::find(wanted.begin(), wanted.end(), lower) != wanted.end();
+}
+
+} // namespace
+
 bool LocalEventData::getLocalData(EITEvent* event, eString* name, eString* shortText, eString* extended)
 {
     if (!event)
         return false;
+    // The short event descriptor in the user's language, else the first one sent.
+    const ShortEventDescriptor* chosen = nullptr;
+    const std::vector<std::string> wanted = userLanguages();
     for (const auto& d : event->descriptor) {
-        if (auto* s = dynamic_cast<const ShortEventDescriptor*>(d.get())) {
-            if (name)
-                *name = s->event_name;
-            if (shortText)
-                *shortText = s->text;
-            if (extended)
-                extended->clear();
-            return true;
+        auto* s = dynamic_cast<const ShortEventDescriptor*>(d.get());
+        if (!s)
+            continue;
+        if (!chosen)
+            chosen = s;
+        if (sameLanguage(s->language, wanted)) {
+            chosen = s;
+            break;
         }
     }
-    return false;
+    if (!chosen)
+        return false;
+    if (name)
+        *name = chosen->event_name;
+    if (shortText)
+        *shortText = chosen->text;
+    if (extended)
+        extended->clear();
+    return true;
 }

@@ -75,7 +75,8 @@ private:
 // Picks the texts of an event in the user's language.
 class LocalEventData {
 public:
-    // Fills name and short text from the event's short event descriptor; returns
-    // false (leaving them unchanged) when it has none. extended may be null.
+    // Fills name and short text from the event's short event descriptor in the user's
+    // language (by the locale environment), else from its first one; returns false
+    // (leaving them unchanged) when it has none. extended may be null.
     bool getLocalData(EITEvent* event, eString* name, eString* shortText = nullptr, eString* extended = nullptr);
 };
