@@ -31,7 +31,8 @@ const char* boxUsage()
            "                        duration, event name, one per line) and exit\n"
            "  --clock SOURCE        the box's clock: system (the default: the system time, which\n"
            "                        faketime moves) or stream (the time the tuned stream sends in\n"
-           "                        its TDT/TOT; the system time while it has sent none)\n"
+           "                        its TDT/TOT; without them, the latest start of a present event\n"
+           "                        in its EIT; else the system time)\n"
            "  --quiet               no log lines on standard error\n"
            "  --help                this text\n";
 }

@@ -9,6 +9,7 @@
 #include "host/service/eZapMain.h"
 #include "scan/ServiceScanner.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace box {
@@ -56,17 +57,27 @@ void Receiver::scanStreams()
         scan::ServiceScanner scanner;
         // The whole stream (within the budget) goes through the EPG cache, as a receiver
         // with a background EPG scan would have it; the first TDT/TOT dates the stream.
+        // A stream without them is dated by its EIT: a present event runs while it is
+        // sent, so the latest start of one is a time the stream was on air.
         time_t firstTime = 0;
-        scan::EitCollector epg(putIntoEpgCache, [&](int64_t utc) {
-            if (!firstTime)
-                firstTime = time_t(utc);
-        });
+        time_t latestPresent = 0;
+        scan::EitCollector epg(
+            [&](const scan::EventSection& section) {
+                putIntoEpgCache(section);
+                if (section.key.tableId == scan::kEitPfActual && section.sectionNumber == 0)
+                    for (const auto& e : section.events)
+                        latestPresent = std::max(latestPresent, time_t(e.start));
+            },
+            [&](int64_t utc) {
+                if (!firstTime)
+                    firstTime = time_t(utc);
+            });
         for (size_t i = 0; i < stream.packetCount() && i < kScanBudget; ++i) {
             if (!scanner.done())
                 scanner.put(stream.packet(i));
             epg.put(stream.packet(i));
         }
-        m_firstStreamTime.push_back(firstTime);
+        m_firstStreamTime.push_back(firstTime ? firstTime : latestPresent);
         scan::ScanResult result = scanner.result();
         eServiceInterface::Bouquet bouquet;
         bouquet.name = !result.networkName.empty() ? result.networkName : stream.name();

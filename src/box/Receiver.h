@@ -30,7 +30,7 @@ private:
     demux::Transponders m_transponders;
     // After the transponders: it leaves them first.
     std::unique_ptr<EpgFeed> m_epgFeed;
-    std::vector<time_t> m_firstStreamTime; // per stream, from the scan; 0 when it sent none
+    std::vector<time_t> m_firstStreamTime; // per stream, from the scan; 0 when undated
 };
 
 } // namespace box

@@ -2,8 +2,8 @@
 # The box's EPG cache on real captures and on the sample broadcast: --list-events
 # lists every present/following title the captures' notes record, with its accents
 # and script, at its UTC time; yellow finds the running event under faketime with the
-# system clock, on the stream's own clock without faketime, and on the sample
-# broadcast now.
+# system clock, on the stream's own clock without faketime (from its TDT/TOT, or from
+# its EIT when it has none), and on the sample broadcast now.
 set -euo pipefail
 build="$1"
 shared="$2"
@@ -32,6 +32,8 @@ yellow cz "down ok" --ts "$data/cz-cra-mux22.ts" --clock system
 TZ=UTC faketime '2021-10-03 19:55:00' "$box" --quiet --root "$work/root-czfake" --dump "$work/czfake.jsonl" \
   --keys "yellow down ok" --ts "$data/cz-cra-mux22.ts"
 yellow fr "down down ok" --ts "$data/fr-tnt-r4-multi4.ts" --clock stream
+# No TDT/TOT in this one: its EIT dates it.
+yellow czstream "down ok" --ts "$data/cz-cra-mux22.ts" --clock stream
 # The sample broadcast from yesterday on, so that its channels run something now.
 "$mux" --start "$(date -d yesterday +%F)" "$work/sample.ts"
 epg="$("$mux" --print-epg-service)"
@@ -92,6 +94,7 @@ def description(dumpname):
 check(description("cz") == "Prima ZOOM/no description is available", f"cz now: {description('cz')!r}")
 check(description("czfake").startswith("Prima ZOOM/Výstavba obrů III (7) - "), f"cz faketime: {description('czfake')!r}")
 check(description("fr") == "Arte/Conte d'été", f"fr stream clock: {description('fr')!r}")
+check(description("czstream") == description("czfake"), f"cz stream clock: {description('czstream')!r}")
 
 # The sample broadcast: what runs now on its news channel.
 now = time.time()

@@ -1,8 +1,8 @@
 #pragma once
 // The box's idea of the current time. By default the system time, so that faketime
 // moves it. With the stream clock on, the time the tuned stream broadcasts in its
-// TDT/TOT, carried forward by the stream's own clock between two of them; a stream
-// that sent none leaves the system time in force.
+// TDT/TOT (or, for a stream without them, what its EIT says), carried forward by the
+// stream's own clock; a stream the box cannot date leaves the system time in force.
 #include <cstdint>
 #include <ctime>
 
