@@ -13,6 +13,8 @@
 #include "host/service/eTimerEditView.h"
 #include "host/service/eTimerListView.h"
 #include "host/service/eZapMain.h"
+#include "ui/eChanProgramSel.h"
+#include "ui/eChanThemeSel.h"
 
 #include <clocale>
 #include <ctime>
@@ -174,7 +176,14 @@ void eOrvalis::findThemes()
     if (!tablesReady(true))
         return;
     FilterSearch = 0;
-    // The theme window opens here once it exists.
+    hide();
+    {
+        eChanThemeSel themes;
+        themes.show();
+        themes.exec();
+        themes.hide();
+    }
+    show();
 }
 
 void eOrvalis::findChannels()
@@ -182,7 +191,14 @@ void eOrvalis::findChannels()
     if (!tablesReady(false))
         return;
     FilterSearch = 1;
-    // The programme list window opens here once it exists.
+    hide();
+    {
+        eChanProgramSel channels;
+        channels.show();
+        channels.exec();
+        channels.hide();
+    }
+    show();
 }
 
 void eOrvalis::findBouquets()
