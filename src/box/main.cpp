@@ -1,6 +1,7 @@
 // The box: a receiver of our own that runs plug-ins written for the receiver's toolkit.
 #include "box/BoxOptions.h"
 #include "box/Displays.h"
+#include "box/EventListing.h"
 #include "box/PluginHost.h"
 #include "box/PluginList.h"
 #include "box/Receiver.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     auto options = box::parseBoxOptions(argc, argv, &error, &help);
     if (help) {
         std::fputs(box::boxUsage(), stdout);
+        std::fputs(box::clockInForce(options ? *options : box::BoxOptions()), stdout);
         return 0;
     }
     if (!options) {
@@ -67,6 +69,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (options->listEvents) {
+        std::fputs(box::eventListing().c_str(), stdout);
+        return 0;
+    }
     if (options->listServices) {
         for (const auto& entry : eServiceInterface::getInstance()->services())
             std::printf("%s\t%s\t%s\n", entry.ref.toString().c_str(), entry.name.c_str(), entry.provider.c_str());
