@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The box's browser display, end to end: the real box with --display web, driven by
-# chromium through playwright-core (tests/web). Arguments: build dir, shared dir.
+# chromium through playwright-core (tests/web). Arguments: build dir, test data dir.
 set -u
-build=${1:?usage: web_display.sh BUILD_DIR [SHARED_DIR]}
+build=${1:?usage: web_display.sh BUILD_DIR [TEST_DATA_DIR]}
 here=$(cd "$(dirname "$0")" && pwd)
 web="$here/../web"
 
