@@ -101,8 +101,11 @@ bool isSummary(const uint8_t* s, size_t size)
 std::pair<uint32_t, std::string> decodeSummary(const uint8_t* s, size_t size)
 {
     std::string text;
-    for (size_t at = 11 + 7 * size_t(s[10]); at < size && s[at]; ++at)
+    for (size_t at = 11 + 7 * size_t(s[10]); at < size && s[at]; ++at) {
+        if (s[at] == '\r' && at + 1 < size && s[at + 1] == '\n')
+            continue; // CR LF is one line break
         text += s[at] == '\r' ? '\n' : static_cast<char>(s[at]);
+    }
     return {be32(s + 3), text};
 }
 
