@@ -28,7 +28,8 @@ const char* boxUsage()
            "  --list-services       print the services found in the streams (reference, name,\n"
            "                        provider, one per line) and exit\n"
            "  --quiet               no log lines on standard error\n"
-           "  --help                this text\n";
+           "  --help                this text\n"
+           "  --version             the version\n";
 }
 
 std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* error, bool* help)

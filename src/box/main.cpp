@@ -1,6 +1,7 @@
 // The box: a receiver of our own that runs plug-ins written for the receiver's toolkit.
 #include "box/BoxOptions.h"
 #include "box/Displays.h"
+#include "box/InstallLayout.h"
 #include "box/PluginHost.h"
 #include "box/PluginList.h"
 #include "box/Receiver.h"
@@ -33,6 +34,11 @@ std::string executableDir()
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--version") {
+            std::printf("orvalis-box %s\n", ORVALIS_VERSION);
+            return 0;
+        }
     std::string error;
     bool help = false;
     auto options = box::parseBoxOptions(argc, argv, &error, &help);
@@ -55,7 +61,8 @@ int main(int argc, char** argv)
     }
     host::setFileSystemRoot(resolved);
 
-    std::string skin = options->skin.empty() ? std::string(ORVALIS_DATA_DIR) + "/skins/default.skin" : options->skin;
+    const box::InstallLayout layout = box::InstallLayout::find(executableDir());
+    std::string skin = options->skin.empty() ? layout.skin : options->skin;
     if (!eSkin::load(skin))
         host::logMessage("box", "cannot load skin %s; using the built-in one", skin.c_str());
 
@@ -82,7 +89,7 @@ int main(int argc, char** argv)
 
     host::TimerStore::instance().load();
 
-    std::string builtin = options->plugin.empty() ? executableDir() + "/../orvalis.so" : options->plugin;
+    std::string builtin = options->plugin.empty() ? layout.plugin : options->plugin;
     box::PluginHost plugins(builtin);
     if (!plugins.installDefaultConfig(options->epgService, &error))
         host::logMessage("box", "%s", error.c_str());

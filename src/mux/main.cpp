@@ -44,7 +44,8 @@ const char* kUsage =
     "  --stats               print counts of what was generated to stderr\n"
     "  --list FILE           also write the generated week as UTF-8 text to FILE\n"
     "  --print-epg-service   print the EPG service's reference (as the box names it) and exit\n"
-    "  --help                show this text\n";
+    "  --help                show this text\n"
+    "  --version             show the version\n";
 
 struct IntOption {
     const char* name;
@@ -181,6 +182,9 @@ int main(int argc, char** argv)
             *flag->field = flag->value;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("orvalis-mux %s\n", ORVALIS_VERSION);
             return 0;
         } else if (a == "--list") {
             listing = value("--list");
