@@ -10,6 +10,8 @@
 #include "host/service/eServiceInterface.h"
 #include "host/service/eTimerListView.h"
 #include "host/service/eZapMain.h"
+#include "ui/eChanProgramSel.h"
+#include "ui/eChanThemeSel.h"
 
 namespace {
 constexpr int kTuneFlags = 0x28;
@@ -167,7 +169,14 @@ void eOrvalis::findThemes()
     if (!tablesReady(true))
         return;
     FilterSearch = 0;
-    // The theme window opens here once it exists.
+    hide();
+    {
+        eChanThemeSel themes;
+        themes.show();
+        themes.exec();
+        themes.hide();
+    }
+    show();
 }
 
 void eOrvalis::findChannels()
@@ -175,7 +184,14 @@ void eOrvalis::findChannels()
     if (!tablesReady(false))
         return;
     FilterSearch = 1;
-    // The programme list window opens here once it exists.
+    hide();
+    {
+        eChanProgramSel channels;
+        channels.show();
+        channels.exec();
+        channels.hide();
+    }
+    show();
 }
 
 void eOrvalis::findBouquets()
