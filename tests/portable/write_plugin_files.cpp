@@ -1,5 +1,6 @@
 // Writes every file the plug-in writes, from fixed input, into a folder: the
-// settings file after loading the one in the input folder, and what the table
+// settings file after loading the one in the input folder, the offline files of
+// a logging run, and what the table
 // decoders made of the sample broadcast (channels, themes, titles), and that broadcast. Run on two processors, the folders must
 // be byte for byte the same.
 //
@@ -16,12 +17,17 @@
 #include "host/service/eServiceInterface.h"
 #include "mux/Config.h"
 #include "mux/StreamBuilder.h"
+#include "offline/ChannelThemeFiles.h"
+#include "offline/LogFileSet.h"
+#include "offline/SummariesFile.h"
+#include "offline/TitlesFile.h"
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -77,6 +83,33 @@ std::string describeTitles()
     return s.str();
 }
 
+// An offline logging run into offlinePath, then the files read back as the
+// offline mode reads them. 0 when every step worked.
+int logOffline(std::ostringstream& s, time_t now)
+{
+    const std::string dir = offline::withTrailingSlash(offlinePath);
+    if (!offline::makeOfflineDirectory(dir))
+        return 1;
+    localtime_r(&now, &currDay);
+    logDate = static_cast<int>(now);
+    offline::LogFileSet files(dir);
+    if (offline::logChannelsThemes(files) != 0 || offline::logTitles(files) != 0 ||
+        offline::logSummaries(files) != 0 || !files.commit())
+        return 2;
+
+    std::memset(temalist, 0, sizeof temalist);
+    s << "getCanaliTemiOff " << getCanaliTemiOff() << "\n" << describeTables();
+    offline::TitlesFileReader reader;
+    if (!reader.open(dir) || !reader.seek(1, 10))
+        return 3;
+    offline::TitleLine t;
+    for (int n = 0; n < 20 && reader.next(t); ++n)
+        s << t.id << " " << t.channel << " " << t.day << " " << t.hour << ":" << t.minute << " " << t.title << " "
+          << t.duration << " " << t.theme << "\n";
+    s << "read " << reader.percent() << "%\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -86,6 +119,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string input = argv[1];
+    mkdir(argv[2], 0755); // the root must exist before anything is made inside it
     host::setFileSystemRoot(argv[2]);
     if (!host::makeDirectories("/var/tuxbox/plugins") ||
         !copyFile(input + "/orvalis.cfg", host::hostPath(kSettings))) {
@@ -110,7 +144,15 @@ int main(int argc, char** argv)
     transponders.tune(0);
     demux::installVirtualDemux(transponders);
     std::memset(temalist, 0, sizeof temalist);
-    int read = getCanaliTemi();
+    std::ostringstream text;
+    const int read = getCanaliTemi();
+    text << "getCanaliTemi " << read << "\n" << describeTables();
+    text << describeTitles();
+
+    host::makeDirectories("/hdd");
+    // 10:30 of the broadcast's first day: where the titles file starts.
+    int logged = logOffline(text, config.startDay + 10 * 3600 + 30 * 60);
+    text << "offline run " << logged << "\n";
 
     WriteCfg();
     host::makeDirectories("/tmp");
@@ -118,6 +160,6 @@ int main(int argc, char** argv)
     std::ofstream ts(host::hostPath("/tmp/sample.ts"), std::ios::binary | std::ios::trunc);
     ts.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
     std::ofstream tables(host::hostPath("/tmp/decoded-tables.txt"), std::ios::binary | std::ios::trunc);
-    tables << "getCanaliTemi " << read << "\n" << describeTables() << describeTitles();
-    return tables.good() && ts.good() && read == 0 ? 0 : 1;
+    tables << text.str();
+    return tables.good() && ts.good() && read == 0 && logged == 0 ? 0 : 1;
 }
