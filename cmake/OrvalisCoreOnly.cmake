@@ -96,6 +96,16 @@ endfunction()
 add_subdirectory(src/ts)
 add_subdirectory(src/mux)
 
+# Tests start our programs by their path in the build folder. In a cross build
+# that path holds a script running the program through the emulator.
+if(CMAKE_CROSSCOMPILING_EMULATOR AND TARGET orvalis-mux)
+  set_target_properties(orvalis-mux PROPERTIES OUTPUT_NAME orvalis-mux.target)
+  string(JOIN " " emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/src/mux/orvalis-mux
+    CONTENT "#!/bin/sh\nexec ${emulator} \"$<TARGET_FILE:orvalis-mux>\" \"$@\"\n"
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+endif()
+
 # The host's non-drawing services: device nodes, file system, log, service records.
 file(GLOB HOST_CORE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/host/platform/*.cpp)
 list(APPEND HOST_CORE_SOURCES
