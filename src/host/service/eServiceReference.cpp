@@ -60,9 +60,14 @@ bool eServiceReference::operator==(const eServiceReference& o) const
 
 bool eServiceReference::operator<(const eServiceReference& o) const
 {
+    // The same words as operator==, in the same cases, so that equal references
+    // share one key of a map and different ones never do.
     if (type != o.type)
         return type < o.type;
-    for (int i = 1; i < 8; ++i)
+    if (flags != o.flags)
+        return flags < o.flags;
+    int first = (type == idDVB && flags == 0) ? 1 : 0;
+    for (int i = first; i < 8; ++i)
         if (data[i] != o.data[i])
             return data[i] < o.data[i];
     return path < o.path;
