@@ -88,7 +88,7 @@ TEST_F(SummariesFile, LoggerFailuresAreBoundedAndKeepTheOldFile)
     EXPECT_EQ(listing(), std::vector<std::string>{"summaries.gep"});
 }
 
-TEST_F(SummariesFile, ReaderFilesWholeLinesInTheFirstRowOfEachId)
+TEST_F(SummariesFile, ReaderFilesWholeLinesInEveryRowOfTheirId)
 {
     std::string longText(300, 'L');
     write("/hdd/orvalis/summaries.gep", "LogDate=1700000000\n"
@@ -102,16 +102,18 @@ TEST_F(SummariesFile, ReaderFilesWholeLinesInTheFirstRowOfEachId)
     EXPECT_EQ(result, longText + "\nend\n");
     EXPECT_EQ(bufferdatas[1].summary, result);
     EXPECT_EQ(bufferdatas[0].summary, "first\nline\n");
-    EXPECT_EQ(bufferdatas[2].summary, "before"); // only the first row of an id
+    EXPECT_EQ(bufferdatas[2].summary, "first\nline\n");
     EXPECT_EQ(bufferdatas[3].summary, "before"); // the LogDate line is no summary of id 0
 
     // Reading stops once every row has its summary.
     rows({0xB});
     std::vector<int> seen;
     TotSu = 4;
-    ASSERT_EQ(offline::fileSummaries(offlinePath, 0xF, result, [&](int p) { seen.push_back(p); }), 0);
-    EXPECT_EQ(result, "");
+    ASSERT_EQ(offline::fileSummaries(offlinePath, 0xB, result, [&](int p) { seen.push_back(p); }), 0);
     EXPECT_EQ(seen, (std::vector<int>{0, 25}));
+    // A requested id without a line: the whole file, and an empty text.
+    ASSERT_EQ(offline::fileSummaries(offlinePath, 0xF, result), 0);
+    EXPECT_EQ(result, "");
 
     offlinePath = "/hdd/none/";
     EXPECT_EQ(offline::fileSummaries(offlinePath, 1, result), -3);
