@@ -22,11 +22,11 @@ cp -r "$root/hdd/orvalis" "$work/files"
 
 # The same channel and day, on the air and then from the files with no stream at all.
 faketime '2026-12-09 21:20:00' "$box" --quiet --root "$work/live" --ts "$work/sample.ts" --service "$epg" \
-  --epg-service "$epg" --dump "$work/live.jsonl" --keys "green down ok"
+  --epg-service "$epg" --dump "$work/live.jsonl" --keys "green down ok green"
 sed -i 's/^OfflineLog=0/OfflineLog=1/' "$root/var/tuxbox/plugins/orvalis.cfg"
 mkdir -p "$root/var/tuxbox/config"
 "$box" --quiet --list-services --ts "$work/sample.ts" | cut -f1,2 > "$root/var/tuxbox/config/services"
-faketime '2026-12-09 21:20:00' "$box" --quiet --root "$root" --dump "$work/offline.jsonl" --keys "green down ok"
+faketime '2026-12-09 21:20:00' "$box" --quiet --root "$root" --dump "$work/offline.jsonl" --keys "green down ok green"
 
 # Killed runs: the set in place is always one run's whole set (the same LogDate line in all four).
 for delay in 0.05 0.2 0.35 0.5 0.65 0.8 1.0 1.3; do
@@ -101,6 +101,16 @@ def rows(name):
 live, offline = rows("live"), rows("offline")
 check(live is not None and len(live[1]) > 3, f"live listing: {live}")
 check(live == offline, f"offline listing differs:\n{live}\n{offline}")
+
+# The summary view of the first row: the file keeps line breaks as "\n" and ends with one.
+def summary(name):
+    for l in open(f"{work}/{name}.jsonl"):
+        for w in json.loads(l)["screen"]["windows"]:
+            if w["class"] == "eTramaview":
+                return w["title"], w["widgets"][0]["text"].replace("\r", "\n").rstrip("\n")
+    return None
+check(summary("live") is not None and len(summary("live")[1]) > 20, f"live summary: {summary('live')}")
+check(summary("live") == summary("offline"), f"offline summary differs:\n{summary('live')}\n{summary('offline')}")
 if failures:
     print("FAILED:", *failures, sep="\n  ")
     sys.exit(1)
