@@ -138,4 +138,21 @@ TEST_F(SetupDialog, ServiceSelectorSetsTheEpgServiceAtOnceExitDiscardsTheFields)
     EXPECT_EQ(localOffs, -3600);
 }
 
+TEST_F(SetupDialog, AChangedChannelFilterIsSavedWithoutSave)
+{
+    nb_channels = 3;
+    for (int i = 0; i < 3; ++i) {
+        channel_paths[i] = kUno;
+        channFilter[i] = "1";
+    }
+    eInfoSetup dialog;
+    FakeFrontend fe;
+    fe.key(eRCKey::Yellow).key(eRCKey::Green); // the filter window, left unchanged
+    fe.then([&] { EXPECT_FALSE(editcfg); });
+    fe.key(eRCKey::Yellow).key(eRCKey::Ok).key(eRCKey::Green).key(eRCKey::Exit); // row 0 unticked
+    run(dialog);
+    EXPECT_EQ(channFilter[0], "0");
+    EXPECT_TRUE(editcfg);
+}
+
 } // namespace
