@@ -27,7 +27,8 @@ public:
 
     std::vector<PluginInfo> findPlugins() const;
 
-    // dlopens the object and calls its plugin_exec; false (with *error) when it cannot be run.
+    // dlopens the object, calls its plugin_exec and unloads it again; false (with *error)
+    // when it cannot be run.
     bool run(const PluginInfo& plugin, int* result, std::string* error) const;
 
 private:

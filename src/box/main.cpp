@@ -99,13 +99,18 @@ int main(int argc, char** argv)
     }
     int chosen = found.size() == 1 ? 0 : box::choosePlugin(found);
     int result = 0;
-    if (chosen >= 0) {
+    // A key script that goes on after the plug-in returned starts it again, as a user
+    // would from the receiver's menu.
+    for (bool again = chosen >= 0; again;) {
         host::logMessage("box", "starting %s (%s)", found[chosen].name.c_str(), found[chosen].objectPath.c_str());
         if (!plugins.run(found[chosen], &result, &error)) {
             std::fprintf(stderr, "box: cannot run %s: %s\n", found[chosen].objectPath.c_str(), error.c_str());
             return 2;
         }
         host::logMessage("box", "plugin_exec returned %d", result);
+        if (int held = eServiceInterface::getInstance()->outstandingRefs())
+            host::logMessage("box", "the plug-in did not release %d service records", held);
+        again = display.headless && !display.headless->scriptCompleted();
     }
     if (display.headless)
         display.headless->finish(result);

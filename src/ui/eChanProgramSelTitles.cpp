@@ -192,6 +192,11 @@ int eChanProgramSel::GetTitles()
         bar.advance();
         if (len != kTitleSectionLength)
             continue;
+        int day, hour;
+        decodeTitleDayHour(buffer[5], early, day, hour);
+        const bool wrapped = havePrevious && hourOrder(prevHour, early) > hourOrder(hour, early) && prevDay == day;
+        if (inside(day, hour) && havePrevious && (!inside(prevDay, prevHour) || wrapped))
+            break;
         if (!haveMarker) {
             std::memcpy(passMarker.data(), buffer, kTitleSectionLength);
             haveMarker = true;
@@ -200,11 +205,6 @@ int eChanProgramSel::GetTitles()
             progress.hide();
             return -2;
         }
-        int day, hour;
-        decodeTitleDayHour(buffer[5], early, day, hour);
-        const bool wrapped = havePrevious && hourOrder(prevHour, early) > hourOrder(hour, early) && prevDay == day;
-        if (inside(day, hour) && havePrevious && (!inside(prevDay, prevHour) || wrapped))
-            break;
         prevDay = day;
         prevHour = hour;
         havePrevious = true;

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include "MuxTestSupport.h"
+#include "mux/ModelGenerator.h"
 
 namespace {
 
@@ -73,4 +74,30 @@ TEST(CommandLine, RejectsBadOptionsAndExplainsItself)
     const std::string text(help.begin(), help.end());
     EXPECT_NE(text.find("--no-epg"), std::string::npos);
     EXPECT_NE(text.find("--bad-channel"), std::string::npos);
+}
+
+TEST(CommandLine, ListsTheWeekOnStdoutWithoutWritingAStream)
+{
+    if (!haveTool())
+        GTEST_SKIP() << "orvalis-mux not built";
+    int status = -1;
+    const auto out = runToStdout("--start 2026-12-08 --channels 3 --list -", status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::string text(out.begin(), out.end());
+    mux::Config cfg = muxtest::weekConfig();
+    cfg.channelCount = 3;
+    const mux::Model model = mux::generateModel(cfg);
+    // A day line before each broadcast day's programmes, then one line per programme.
+    size_t titles = 0, pos = 0;
+    while ((pos = text.find("\ntitle day ", pos)) != std::string::npos) {
+        ++titles;
+        ++pos;
+    }
+    EXPECT_EQ(titles, model.titles.size());
+    const size_t tuesday = text.find("day 0 Tue 2026-12-08\ntitle day 0 Tue 06:00 ch 1 ");
+    const size_t monday = text.find("day 6 Mon 2026-12-14\ntitle day 6 Mon 06:00 ");
+    EXPECT_NE(tuesday, std::string::npos);
+    EXPECT_NE(monday, std::string::npos);
+    EXPECT_LT(tuesday, monday);
+    EXPECT_EQ(text.rfind("channel 1 sid 0007 ", 0), 0u); // text only: no transport stream before it
 }
