@@ -19,8 +19,8 @@ template <class T> class eListBox;
 //
 // Where the members live: eChanProgramSel.cpp (window, days, left list, keys),
 // eChanProgramSelTitles.cpp (GetTitles and the listing helpers both readers share),
-// eChanProgramSelSummaries.cpp (progSummary, progTimer, GetSummaries and the summary view).
-// GetTitlesOff and GetSummariesOff come with the offline files.
+// eChanProgramSelSummaries.cpp (progSummary, progTimer, GetSummaries and the summary view),
+// eChanProgramSelOffline.cpp (GetTitlesOff).
 class eChanProgramSel : public eWindow {
 public:
     eChanProgramSel();
