@@ -27,7 +27,7 @@ size_t g_size = 0;
 
 bool buildFile()
 {
-    std::string source = std::string(ORVALIS_SHARED_DIR) + "/data/ts/de-ard-br-626mhz.ts";
+    std::string source = std::string(ORVALIS_TEST_DATA_DIR) + "/ts/de-ard-br-626mhz.ts";
     std::FILE* in = std::fopen(source.c_str(), "rb");
     if (!in)
         return false;

@@ -38,7 +38,8 @@ const char* boxUsage()
            "                        its TDT/TOT; without them, the latest start of a present event\n"
            "                        in its EIT; else the system time)\n"
            "  --quiet               no log lines on standard error\n"
-           "  --help                this text\n";
+           "  --help                this text\n"
+           "  --version             the version\n";
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #include "box/BoxOptions.h"
 #include "box/Displays.h"
 #include "box/EventListing.h"
+#include "box/InstallLayout.h"
 #include "box/PluginHost.h"
 #include "box/PluginList.h"
 #include "box/Receiver.h"
@@ -34,6 +35,11 @@ std::string executableDir()
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--version") {
+            std::printf("orvalis-box %s\n", ORVALIS_VERSION);
+            return 0;
+        }
     std::string error;
     bool help = false;
     auto options = box::parseBoxOptions(argc, argv, &error, &help);
@@ -59,7 +65,8 @@ int main(int argc, char** argv)
     // The receiver's hard disk is mounted at /hdd; plug-ins keep their data below it.
     host::makeDirectories("/hdd");
 
-    std::string skin = options->skin.empty() ? std::string(ORVALIS_DATA_DIR) + "/skins/default.skin" : options->skin;
+    const box::InstallLayout layout = box::InstallLayout::find(executableDir());
+    std::string skin = options->skin.empty() ? layout.skin : options->skin;
     if (!eSkin::load(skin))
         host::logMessage("box", "cannot load skin %s; using the built-in one", skin.c_str());
 
@@ -90,7 +97,7 @@ int main(int argc, char** argv)
 
     host::TimerStore::instance().load();
 
-    std::string builtin = options->plugin.empty() ? executableDir() + "/../orvalis.so" : options->plugin;
+    std::string builtin = options->plugin.empty() ? layout.plugin : options->plugin;
     box::PluginHost plugins(builtin);
     if (!plugins.installDefaultConfig(options->epgService, &error))
         host::logMessage("box", "%s", error.c_str());

@@ -49,7 +49,8 @@ const char* kUsage =
     "  --list FILE           also write the generated week as UTF-8 text to FILE ('-': stdout);\n"
     "                        without OUTPUT only the list is written\n"
     "  --print-epg-service   print the EPG service's reference (as the box names it) and exit\n"
-    "  --help                show this text\n";
+    "  --help                show this text\n"
+    "  --version             show the version\n";
 
 struct IntOption {
     const char* name;
@@ -167,6 +168,9 @@ int main(int argc, char** argv)
             *flag->field = flag->value;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("orvalis-mux %s\n", ORVALIS_VERSION);
             return 0;
         } else if (a == "--list") {
             listing = value("--list");

@@ -6,10 +6,9 @@
 # its EIT when it has none), and on the sample broadcast now.
 set -euo pipefail
 build="$1"
-shared="$2"
+data="$2/ts"
 box="$build/src/box/box"
 mux="$build/src/mux/orvalis-mux"
-data="$shared/data/ts"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export TZ=UTC
@@ -53,7 +52,7 @@ def check(cond, what):
 # The notes' present/following lines: sid, start, duration, title.
 notes = {}
 current = None
-for line in open(f"{data}/README.md", encoding="utf-8"):
+for line in open(f"{data}/present-following.md", encoding="utf-8"):
     m = re.match(r"## (\S+\.ts)", line)
     if m:
         current = m.group(1)

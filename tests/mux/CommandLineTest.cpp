@@ -15,6 +15,11 @@
 namespace {
 
 const std::string kTool = std::string(ORVALIS_BUILD_DIR) + "/src/mux/orvalis-mux";
+// A cross build runs the tool through the target's emulator.
+#ifndef ORVALIS_TOOL_RUNNER
+#define ORVALIS_TOOL_RUNNER ""
+#endif
+const std::string kRun = std::string(ORVALIS_TOOL_RUNNER) + kTool;
 
 bool haveTool()
 {
@@ -24,7 +29,7 @@ bool haveTool()
 
 std::vector<uint8_t> runToStdout(const std::string& args, int& status)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen((kTool + " " + args + " 2>/dev/null").c_str(), "r"), pclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen((kRun + " " + args + " 2>/dev/null").c_str(), "r"), pclose);
     std::vector<uint8_t> out;
     uint8_t buf[65536];
     size_t n;
@@ -52,7 +57,7 @@ TEST(CommandLine, WritesTheLibraryStreamToStdoutAndToAFile)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
     const std::string path = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-test.ts";
-    ASSERT_EQ(std::system((kTool + " " + args + " " + path).c_str()), 0);
+    ASSERT_EQ(std::system((kRun + " " + args + " " + path).c_str()), 0);
     std::ifstream f(path, std::ios::binary);
     const std::vector<uint8_t> written((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     EXPECT_EQ(written, expected);
@@ -108,7 +113,9 @@ namespace {
 // Exit status and standard error of the tool; standard output goes to `out`.
 int runTool(const std::string& args, const std::string& out, std::string* err)
 {
-    const std::string errFile = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-test.err";
+    // One file per test: ctest runs the tests of this file side by side.
+    const std::string errFile = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".err";
     int status = std::system((kTool + " " + args + " >" + out + " 2>" + errFile).c_str());
     std::ifstream in(errFile);
     *err = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
