@@ -30,9 +30,7 @@ protected:
     {
         offline::LogFileSet files("/hdd/orvalis/");
         int r = offline::logTitles(files);
-        if (r == 0)
-            EXPECT_TRUE(files.commit());
-        return r;
+        return r == 0 && !files.commit() ? -9 : r;
     }
 };
 
@@ -80,9 +78,11 @@ TEST_F(TitlesFile, LoggerWritesOnePassFromNowWithTheDayOffsets)
                     "1<>4<>7<>06:00<>Morning<>30<>01\n");
     EXPECT_EQ(nb_titles, 9);
     EXPECT_EQ(sizeposition[3], 10);
-    for (int day = 0; day < 8; ++day)
-        if (day != 3)
+    for (int day = 0; day < 8; ++day) {
+        if (day != 3) {
             EXPECT_EQ(text.substr(sizeposition[day] - 1, 1), "\n") << day;
+        }
+    }
     EXPECT_EQ(text.substr(sizeposition[7], 2), "1<");
     EXPECT_EQ(text.substr(sizeposition[0], 2), "A<");
 
