@@ -22,6 +22,7 @@ struct BoxOptions {
     int scale = 1;
     bool quiet = false;
     bool listServices = false;       // print the scanned services and exit
+    bool ignoreOutputErrors = false; // --dump and screenshot failures do not change the exit status
     bool listEvents = false;         // print the EPG cache after the scan and exit
     bool streamClock = false;        // the box's clock from the tuned stream's TDT/TOT
 };

@@ -4,6 +4,7 @@
 #include "box/BoxOptions.h"
 #include "box/EpgFeed.h"
 #include "demux/Transponders.h"
+#include "scan/ScanResult.h"
 
 #include <ctime>
 #include <memory>
@@ -23,6 +24,7 @@ public:
 
 private:
     void scanStreams();
+    static scan::ScanResult scanStream(demux::TransportStream& stream, scan::EitCollector& epg);
     void loadServiceFile();
     void tuneAtStart(const BoxOptions& options);
     void tuned(int transponder);

@@ -1,6 +1,7 @@
 #include "frame/eOrvalis.h"
 #include "broadcast/getCanaliTemi.h"
 #include "config/ConfigFile.h"
+#include "config/eInfoSetup.h"
 #include "frame/globals.h"
 #include "host/gfx/eSkin.h"
 #include "host/gui/eButton.h"
@@ -13,8 +14,10 @@
 #include "host/service/eTimerEditView.h"
 #include "host/service/eTimerListView.h"
 #include "host/service/eZapMain.h"
+#include "offline/ChannelThemeFiles.h"
 #include "ui/eChanProgramSel.h"
 #include "ui/eChanThemeSel.h"
+#include "ui/eSearch.h"
 
 #include <clocale>
 #include <ctime>
@@ -137,9 +140,7 @@ int eOrvalis::readTables()
 {
     if (readThCh)
         return 0;
-    if (offlinelog == 1)
-        return -3; // the offline channel and theme files are read by a later release
-    return getCanaliTemi();
+    return offlinelog == 1 ? getCanaliTemiOff() : getCanaliTemi();
 }
 
 void eOrvalis::reportTableError(int result, bool themes)
@@ -247,10 +248,24 @@ void eOrvalis::findPrograms()
 {
     readTables();
     FilterSearch = 3;
-    // The search window opens here once it exists.
+    hide();
+    {
+        eSearch search;
+        search.show();
+        search.exec();
+        search.hide();
+    }
+    show();
 }
 
 void eOrvalis::setup()
 {
-    // The setup dialog opens here once it exists.
+    hide();
+    {
+        eInfoSetup dialog;
+        dialog.show();
+        dialog.exec();
+        dialog.hide();
+    }
+    show();
 }

@@ -6,10 +6,9 @@
 # its EIT when it has none), and on the sample broadcast now.
 set -euo pipefail
 build="$1"
-shared="$2"
+data="$2/ts"
 box="$build/src/box/box"
 mux="$build/src/mux/orvalis-mux"
-data="$shared/data/ts"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export TZ=UTC

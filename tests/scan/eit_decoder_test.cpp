@@ -78,7 +78,7 @@ Bytes eit(const std::vector<Bytes>& events, uint8_t table = 0x4E, uint8_t sectio
     return s;
 }
 
-std::string capture(const char* file) { return std::string(ORVALIS_SHARED_DIR) + "/data/ts/" + file; }
+std::string capture(const char* file) { return std::string(ORVALIS_TEST_DATA_DIR) + "/ts/" + file; }
 
 // Present/following of a capture: (sid, section) -> (start, duration, name) of its first event.
 using Pf = std::map<std::pair<int, int>, std::tuple<int64_t, uint32_t, std::string>>;
