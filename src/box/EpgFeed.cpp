@@ -35,22 +35,17 @@ void putIntoEpgCache(const scan::EventSection& s)
 }
 
 EpgFeed::EpgFeed(demux::Transponders& transponders)
-    : m_transponders(&transponders),
-      m_collector(putIntoEpgCache, [this](int64_t utc) { host::BoxClock::instance().streamTimeSeen(time_t(utc), m_now); })
+    : m_transponders(transponders),
+      m_collector(putIntoEpgCache,
+                  [this](int64_t utc) { host::BoxClock::instance().streamTimeSeen(time_t(utc), m_transponders.now()); }),
+      m_tap(transponders, [this](uint16_t pid, const uint8_t* s, size_t n) { m_collector.putSection(pid, s, n); })
 {
-    m_transponders->attach(this);
+    m_tap.setCheckCrc(true);
+    scan::EitCollector::forEachFilter([this](uint16_t pid, const ts::SectionFilter& f) { m_tap.addFilter(pid, f); });
+    // Between two TDT/TOT the box's clock runs with the stream's.
+    host::BoxClock::instance().setStreamClock([this] { return m_transponders.now(); });
 }
 
-EpgFeed::~EpgFeed()
-{
-    if (m_transponders)
-        m_transponders->detach(this);
-}
-
-void EpgFeed::streamTime(uint64_t now)
-{
-    m_now = now;
-    host::BoxClock::instance().streamClockAt(now);
-}
+EpgFeed::~EpgFeed() { host::BoxClock::instance().setStreamClock({}); }
 
 } // namespace box

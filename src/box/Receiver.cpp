@@ -24,6 +24,9 @@ namespace {
 // The scan stops once PAT, SDT and NIT were seen, or after this much stream time: NIT
 // comes at least every 10 s (EN 300 468 / TR 101 211), SDT and PAT more often.
 constexpr uint64_t kScanStreamNs = 15ull * 1000000000ull;
+// A file goes on through the EPG cache for up to this much stream time: an EIT schedule
+// may take 30 s to go round (TR 101 211), that of other streams longer.
+constexpr uint64_t kEpgScanStreamNs = 60ull * 1000000000ull;
 // ... or after this many packets, whatever the clock says.
 constexpr uint64_t kScanPackets = 500000;
 // A live source must send its first packets within this time.
@@ -150,7 +153,8 @@ scan::ScanResult Receiver::scanStream(demux::TransportStream& stream, scan::EitC
     uint64_t streamNs = 0, packets = 0;
     auto pauseStart = std::chrono::steady_clock::now();
     bool more = true;
-    while (more && (!scanner.done() || !stream.live()) && streamNs < kScanStreamNs && packets < kScanPackets) {
+    const uint64_t budgetNs = stream.live() ? kScanStreamNs : kEpgScanStreamNs;
+    while (more && (!scanner.done() || !stream.live()) && streamNs < budgetNs && packets < kScanPackets) {
         switch (stream.step()) {
         case demux::TransportStream::Step::Packet:
             if (!scanner.done())

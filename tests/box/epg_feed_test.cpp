@@ -87,13 +87,13 @@ TEST(EpgFeed, CacheAndClockFollowTheTunedStreamAsItPlays)
 {
     eEPGCache::instance->clear();
     eServiceInterface::getInstance()->clear();
-    // About a second of stream: version 1, a TDT at 19:55:00, then version 2, padding.
+    // Three seconds of stream: version 1, a TDT at 19:55:00, then version 2, padding.
     ts::Packetizer eit(0x12), tdt(0x14);
     Bytes stream;
     eit.put({present(1, "Velvet")}, stream);
     tdt.put(Bytes{0x70, 0x70, 0x05, 0xE8, 0x62, 0x19, 0x55, 0x00}, stream);
     eit.put({present(2, "Poklad z p\xCA" "udy")}, stream); // ISO 6937: ring above, then the letter
-    while (stream.size() < 188 * 3400)
+    while (stream.size() < 188 * 10000)
         ts::appendNullPacket(stream);
 
     auto& clock = host::BoxClock::instance();
@@ -103,10 +103,10 @@ TEST(EpgFeed, CacheAndClockFollowTheTunedStreamAsItPlays)
         transponders.add(stream.data(), stream.size());
         box::EpgFeed feed(transponders);
         transponders.tune(0);
-        // Play a little over what the stream holds: the feed has seen all of it once.
-        transponders.waitFor(nullptr, transponders.stream(0).loopDuration() - 1, false);
+        // Two and a half seconds of the stream's clock (5 Mbit/s without PCR).
+        transponders.waitFor(nullptr, 2500000000u, false);
         EXPECT_EQ(feed.collector().counters().decoded, 2u);
-        EXPECT_EQ(clock.now(), 1633290900 + 1); // 19:55:00 and about a second of stream since
+        EXPECT_EQ(clock.now(), 1633290900 + 2); // 19:55:00 and the stream's time since
     }
     const eServiceReference ref(eString("1:0:1:30E:F206:20CB:EEEE0000:0:0:0:"));
     std::unique_ptr<EITEvent> running(eEPGCache::instance->lookupEvent(ref, 0, false));

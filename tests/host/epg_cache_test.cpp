@@ -120,19 +120,24 @@ TEST_F(EpgCacheTest, ListMergesPresentFollowingWithTheScheduleInOrder)
 TEST_F(EpgCacheTest, StreamClockCarriesTheLastTdtForwardAndLookupsUseIt)
 {
     auto& clock = host::BoxClock::instance();
+    uint64_t streamNow = 7600000000u;
+    clock.setStreamClock([&] { return streamNow; });
     clock.streamTimeSeen(1633290600, 5000000000u);
-    clock.streamClockAt(7600000000u);
     EXPECT_GE(clock.now(), time(nullptr) - 5); // the system clock is in force by default
     clock.useStreamTime(true);
     EXPECT_EQ(clock.now(), 1633290602);
     // A stream that starts over sends an earlier time again: that one holds.
-    clock.streamTimeSeen(1633290500, 9000000000u);
+    streamNow = 9000000000u;
+    clock.streamTimeSeen(1633290500, streamNow);
     EXPECT_EQ(clock.now(), 1633290500);
+    streamNow += 3999999999u; // whole seconds only
+    EXPECT_EQ(clock.now(), 1633290503);
 
     cache.putSection(section(0x4E, 1, 0, {event(1, 1633290000, 600, "Then")}));
     EXPECT_EQ(nameAt(0), "Then");
-    clock.forgetStreamTime(); // a stream without TDT/TOT: the system time
+    clock.forgetStreamTime(); // a stream that cannot be dated: the system time
     EXPECT_EQ(nameAt(0), "(none)");
+    clock.setStreamClock({});
 }
 
 } // namespace
