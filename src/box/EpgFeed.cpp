@@ -6,7 +6,7 @@
 
 namespace box {
 
-void putIntoEpgCache(const scan::EventSection& s)
+void putIntoEpgCache(const scan::EventSection& s, std::optional<time_t> receivedAt)
 {
     eEPGCache::Section section;
     section.tableId = s.key.tableId;
@@ -31,12 +31,12 @@ void putIntoEpgCache(const scan::EventSection& s)
         }
         section.events.push_back(std::move(e));
     }
-    eEPGCache::instance->putSection(section);
+    eEPGCache::instance->putSection(section, receivedAt);
 }
 
 EpgFeed::EpgFeed(demux::Transponders& transponders)
     : m_transponders(transponders),
-      m_collector(putIntoEpgCache,
+      m_collector([](const scan::EventSection& s) { putIntoEpgCache(s); },
                   [this](int64_t utc) { host::BoxClock::instance().streamTimeSeen(time_t(utc), m_transponders.now()); }),
       m_tap(transponders, [this](uint16_t pid, const uint8_t* s, size_t n) { m_collector.putSection(pid, s, n); })
 {

@@ -2,6 +2,8 @@
 // Fills the box's EPG cache and stream clock from the event information and time of
 // the tuned stream as it plays: a section tap on the transponders beside the demux files.
 #include <cstdint>
+#include <ctime>
+#include <optional>
 
 #include "demux/SectionTap.h"
 #include "scan/EitCollector.h"
@@ -12,8 +14,8 @@ class Transponders;
 
 namespace box {
 
-// Hands decoded EIT sections to eEPGCache.
-void putIntoEpgCache(const scan::EventSection& section);
+// Hands decoded EIT sections to eEPGCache, received now or at the time given.
+void putIntoEpgCache(const scan::EventSection& section, std::optional<time_t> receivedAt = std::nullopt);
 
 class EpgFeed {
 public:

@@ -113,11 +113,12 @@ void Receiver::scanStreams()
         // with a background EPG scan would have it; the first TDT/TOT dates the stream.
         // A stream without them is dated by its EIT: a present event runs while it is
         // sent, so the latest start of one is a time the stream was on air.
-        time_t firstTime = 0;
+        time_t firstTime = 0, lastTime = 0;
         time_t latestPresent = 0;
         scan::EitCollector epg(
             [&](const scan::EventSection& section) {
-                putIntoEpgCache(section);
+                // Dated by the stream's own last TDT/TOT, not by the box's clock.
+                putIntoEpgCache(section, lastTime);
                 if (section.key.tableId == scan::kEitPfActual && section.sectionNumber == 0)
                     for (const auto& e : section.events)
                         latestPresent = std::max(latestPresent, time_t(e.start));
@@ -125,6 +126,7 @@ void Receiver::scanStreams()
             [&](int64_t utc) {
                 if (!firstTime)
                     firstTime = time_t(utc);
+                lastTime = time_t(utc);
             });
         scan::ScanResult result = scanStream(stream, epg);
         m_firstStreamTime.push_back(firstTime ? firstTime : latestPresent);

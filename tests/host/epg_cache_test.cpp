@@ -100,6 +100,12 @@ TEST_F(EpgCacheTest, EmptyPresentSectionMeansNothingRunsUntilTheFollowingEvent)
     EXPECT_EQ(nameAt(now + 600), "Next");
     // Before the empty section came it says nothing.
     EXPECT_EQ(nameAt(now - 400), "Scheduled");
+
+    // Sent at a time unknown (a scan before any TDT): it holds until the following event.
+    cache.putSection(section(0x4E, 3, 0, {}), 0);
+    cache.putSection(section(0x4E, 3, 1, {event(2, now + 500, 1000, "Next")}), 0);
+    EXPECT_EQ(nameAt(now - 400), "(none)");
+    EXPECT_EQ(nameAt(now + 500), "Next");
 }
 
 TEST_F(EpgCacheTest, ListMergesPresentFollowingWithTheScheduleInOrder)

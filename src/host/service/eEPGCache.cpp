@@ -80,7 +80,7 @@ EITEvent* eEPGCache::lookupEvent(const eServiceReference& service, time_t t, boo
     return nullptr;
 }
 
-void eEPGCache::putSection(const Section& section)
+void eEPGCache::putSection(const Section& section, std::optional<time_t> receivedAt)
 {
     SubTable& table = m_services[Key{section.onid, section.tsid, section.sid}].tables[section.tableId];
     if (table.version != section.version) {
@@ -89,7 +89,7 @@ void eEPGCache::putSection(const Section& section)
     }
     SectionData& data = table.sections[section.sectionNumber];
     data.events = section.events;
-    data.receivedAt = host::BoxClock::instance().now();
+    data.receivedAt = receivedAt ? *receivedAt : host::BoxClock::instance().now();
 }
 
 void eEPGCache::addEvent(const eServiceReference& service, const EITEvent& event)
