@@ -301,7 +301,7 @@ TEST(VirtualDemuxInstallTest, NoStreamNoDevice)
     EXPECT_EQ(errno, ENOENT);
 }
 
-std::string capture(const char* name) { return std::string(ORVALIS_SHARED_DIR) + "/data/ts/" + name; }
+std::string capture(const char* name) { return std::string(ORVALIS_TEST_DATA_DIR) + "/ts/" + name; }
 
 TEST_F(VirtualDemuxTest, CaptureSdtAndAbsentPid)
 {
