@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # The box's EPG cache on real captures and on the sample broadcast: --list-events
-# lists every present/following title an independent parser read from the captures
-# (capture_present_following.tsv), with its accents
+# lists every present/following title the captures' notes record, with its accents
 # and script, at its UTC time; yellow finds the running event under faketime with the
 # system clock, on the stream's own clock without faketime (from its TDT/TOT, or from
 # its EIT when it has none), and on the sample broadcast now.
@@ -42,21 +41,26 @@ yellow sample "down ok" --ts "$work/sample.ts" --service "$epg" --epg-service "$
 help_default="$("$box" --help | tail -1)"
 help_stream="$("$box" --clock stream --help | tail -1)"
 
-python3 - "$work" "$(dirname "$0")" "$help_default" "$help_stream" <<'PY'
-import calendar, json, sys, time
-work, here, help_default, help_stream = sys.argv[1:5]
+python3 - "$work" "$data" "$help_default" "$help_stream" <<'PY'
+import calendar, json, re, sys, time
+work, data, help_default, help_stream = sys.argv[1:5]
 failures = []
 def check(cond, what):
     if not cond:
         failures.append(what)
 
-# The captures' present/following events as an independent parser read them.
+# The notes' present/following lines: sid, start, duration, title.
 notes = {}
-for line in open(f"{here}/capture_present_following.tsv", encoding="utf-8"):
-    if line.startswith("#") or not line.strip():
+current = None
+for line in open(f"{data}/present-following.md", encoding="utf-8"):
+    m = re.match(r"## (\S+\.ts)", line)
+    if m:
+        current = m.group(1)
+        notes[current] = set()
         continue
-    capture, sid, start, duration, title = line.rstrip("\n").split("\t")
-    notes.setdefault(capture, set()).add((int(sid), start, duration, title))
+    m = re.match(r'\s+- sid (\d+) sec \d \((?:present|following)\) v\d+: event \d+ (\S+ \S+) UTC dur (\d+):(\d\d):(\d\d) "(.*)" \[', line)
+    if m and current:
+        notes[current].add((int(m.group(1)), m.group(2), "%d:%s:%s" % (int(m.group(3)), m.group(4), m.group(5)), m.group(6)))
 check(sum(len(v) for v in notes.values()) > 50, "the notes list present/following events")
 for name, wanted in notes.items():
     names = {}
