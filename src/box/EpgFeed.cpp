@@ -35,17 +35,25 @@ void putIntoEpgCache(const scan::EventSection& s, std::optional<time_t> received
 }
 
 EpgFeed::EpgFeed(demux::Transponders& transponders)
-    : m_transponders(transponders),
+    : m_transponders(&transponders),
       m_collector([](const scan::EventSection& s) { putIntoEpgCache(s); },
-                  [this](int64_t utc) { host::BoxClock::instance().streamTimeSeen(time_t(utc), m_transponders.now()); }),
-      m_tap(transponders, [this](uint16_t pid, const uint8_t* s, size_t n) { m_collector.putSection(pid, s, n); })
+                  [this](int64_t utc) { host::BoxClock::instance().streamTimeSeen(time_t(utc), m_now); })
 {
-    m_tap.setCheckCrc(true);
-    scan::EitCollector::forEachFilter([this](uint16_t pid, const ts::SectionFilter& f) { m_tap.addFilter(pid, f); });
+    m_transponders->attach(this);
     // Between two TDT/TOT the box's clock runs with the stream's.
-    host::BoxClock::instance().setStreamClock([this] { return m_transponders.now(); });
+    host::BoxClock::instance().setStreamClock([this] { return m_now; });
 }
 
-EpgFeed::~EpgFeed() { host::BoxClock::instance().setStreamClock({}); }
+EpgFeed::~EpgFeed()
+{
+    host::BoxClock::instance().setStreamClock({});
+    if (m_transponders)
+        m_transponders->detach(this);
+}
+
+void EpgFeed::transpondersGone()
+{
+    m_transponders = nullptr;
+}
 
 } // namespace box
