@@ -1,6 +1,8 @@
 // The box: a receiver of our own that runs plug-ins written for the receiver's toolkit.
 #include "box/BoxOptions.h"
 #include "box/Displays.h"
+#include "box/EventListing.h"
+#include "box/InstallLayout.h"
 #include "box/PluginHost.h"
 #include "box/PluginList.h"
 #include "box/Receiver.h"
@@ -33,11 +35,17 @@ std::string executableDir()
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--version") {
+            std::printf("orvalis-box %s\n", ORVALIS_VERSION);
+            return 0;
+        }
     std::string error;
     bool help = false;
     auto options = box::parseBoxOptions(argc, argv, &error, &help);
     if (help) {
         std::fputs(box::boxUsage(), stdout);
+        std::fputs(box::clockInForce(options ? *options : box::BoxOptions()), stdout);
         return 0;
     }
     if (!options) {
@@ -54,8 +62,11 @@ int main(int argc, char** argv)
         return 2;
     }
     host::setFileSystemRoot(resolved);
+    // The receiver's hard disk is mounted at /hdd; plug-ins keep their data below it.
+    host::makeDirectories("/hdd");
 
-    std::string skin = options->skin.empty() ? std::string(ORVALIS_DATA_DIR) + "/skins/default.skin" : options->skin;
+    const box::InstallLayout layout = box::InstallLayout::find(executableDir());
+    std::string skin = options->skin.empty() ? layout.skin : options->skin;
     if (!eSkin::load(skin))
         host::logMessage("box", "cannot load skin %s; using the built-in one", skin.c_str());
 
@@ -65,6 +76,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (options->listEvents) {
+        std::fputs(box::eventListing().c_str(), stdout);
+        return 0;
+    }
     if (options->listServices) {
         for (const auto& entry : eServiceInterface::getInstance()->services())
             std::printf("%s\t%s\t%s\n", entry.ref.toString().c_str(), entry.name.c_str(), entry.provider.c_str());
@@ -82,17 +97,21 @@ int main(int argc, char** argv)
 
     host::TimerStore::instance().load();
 
-    std::string builtin = options->plugin.empty() ? executableDir() + "/../orvalis.so" : options->plugin;
+    std::string builtin = options->plugin.empty() ? layout.plugin : options->plugin;
     box::PluginHost plugins(builtin);
     if (!plugins.installDefaultConfig(options->epgService, &error))
         host::logMessage("box", "%s", error.c_str());
 
-    auto found = plugins.findPlugins();
+    std::vector<std::string> passedOver;
+    auto found = plugins.findPlugins(&passedOver);
     if (!options->plugin.empty()) {
         found.clear();
         found.push_back(box::PluginInfo{"plug-in", "", "", options->plugin});
     }
     if (found.empty()) {
+        // Say what was there: an empty or foreign orvalis.cfg is not the same as nothing at all.
+        for (const auto& why : passedOver)
+            std::fprintf(stderr, "box: %s\n", why.c_str());
         std::fprintf(stderr, "box: no plug-in found (looked for descriptions in %s/var/tuxbox/plugins and beside %s)\n",
                      resolved, builtin.c_str());
         return 2;
@@ -112,8 +131,15 @@ int main(int argc, char** argv)
             host::logMessage("box", "the plug-in did not release %d service records", held);
         again = display.headless && !display.headless->scriptCompleted();
     }
-    if (display.headless)
+    int status = 0;
+    if (display.headless) {
         display.headless->finish(result);
+        const auto& failed = display.headless->outputErrors();
+        if (!failed.empty() && !options->ignoreOutputErrors) {
+            std::fprintf(stderr, "box: %s (%zu write failures in all)\n", failed.front().c_str(), failed.size());
+            status = 4;
+        }
+    }
     host::setFrontend(nullptr);
-    return 0;
+    return status;
 }

@@ -3,6 +3,8 @@
 #include "mux/Config.h"
 #include "mux/ModelGenerator.h"
 
+#include <set>
+
 namespace mux {
 
 bool writeWeekListing(FILE* f, const Model& m)
@@ -37,6 +39,14 @@ bool writeWeekListing(FILE* f, const Model& m)
                 c = '|';
         std::fprintf(f, "summary %08X %s\n", s.id, text.c_str());
     }
+    // Every programme's id has a summary line: ids sent without a summary get an empty text,
+    // which is what a receiver shows for them.
+    std::set<uint32_t> sent;
+    for (const auto& s : m.summaries)
+        sent.insert(s.id);
+    for (const auto& t : m.titles)
+        if (sent.insert(t.summaryId).second)
+            std::fprintf(f, "summary %08X \n", t.summaryId);
     return std::ferror(f) == 0;
 }
 

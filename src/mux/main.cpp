@@ -1,13 +1,16 @@
 // orvalis-mux: writes the transport stream of a sample EPG transponder.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <unistd.h>
 
 #include "mux/Charset.h"
 #include "mux/Config.h"
 #include "mux/ModelGenerator.h"
+#include "mux/OutputFile.h"
 #include "mux/StreamBuilder.h"
 #include "mux/WeekListing.h"
 
@@ -46,7 +49,8 @@ const char* kUsage =
     "  --list FILE           also write the generated week as UTF-8 text to FILE ('-': stdout);\n"
     "                        without OUTPUT only the list is written\n"
     "  --print-epg-service   print the EPG service's reference (as the box names it) and exit\n"
-    "  --help                show this text\n";
+    "  --help                show this text\n"
+    "  --version             show the version\n";
 
 struct IntOption {
     const char* name;
@@ -63,9 +67,8 @@ struct FlagOption {
 
 bool parseInt(const char* text, long lo, long hi, int& out)
 {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 0);
-    if (!text[0] || *end || v < lo || v > hi)
+    long long v = 0;
+    if (!mux::parseInteger(text, lo, hi, &v))
         return false;
     out = static_cast<int>(v);
     return true;
@@ -75,20 +78,18 @@ bool parseOrbital(const std::string& text, mux::Config& cfg)
 {
     double deg = 0;
     char side = 0;
-    if (std::sscanf(text.c_str(), "%lf%c", &deg, &side) != 2 || (side != 'E' && side != 'W') || deg < 0 ||
-        deg > 180)
+    int used = 0;
+    // The whole text: digits, one side letter, nothing after it; NaN fails the range test.
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) ||
+        std::sscanf(text.c_str(), "%lf%c%n", &deg, &side, &used) != 2 || static_cast<size_t>(used) != text.size() ||
+        (side != 'E' && side != 'W') || !(deg >= 0 && deg <= 180))
         return false;
     cfg.orbitalPosition = static_cast<int>(deg * 10 + 0.5);
     cfg.west = side == 'W';
     return true;
 }
 
-bool writeAll(FILE* f, const std::vector<uint8_t>& data)
-{
-    return std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
-}
-
-// The week as text, to a file or ('-') to stdout.
+// One line per channel, theme and programme, then the summaries, for people and scripts.
 bool writeListing(const std::string& path, const mux::Model& m)
 {
     if (path == "-")
@@ -96,7 +97,7 @@ bool writeListing(const std::string& path, const mux::Model& m)
     FILE* f = std::fopen(path.c_str(), "w");
     if (!f)
         return false;
-    const bool ok = mux::writeWeekListing(f, m);
+    const bool ok = mux::writeWeekListing(f, m) && std::fflush(f) == 0;
     return std::fclose(f) == 0 && ok;
 }
 
@@ -161,16 +162,21 @@ int main(int argc, char** argv)
                 flag = &o;
         if (number) {
             if (!parseInt(value(number->name), number->lo, number->hi, *number->field))
-                return fail(std::string("bad ") + number->name);
+                return fail(std::string("bad ") + number->name + " (a whole number from " + std::to_string(number->lo) +
+                            " to " + std::to_string(number->hi) + ")");
         } else if (flag) {
             *flag->field = flag->value;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (a == "--version") {
+            std::printf("orvalis-mux %s\n", ORVALIS_VERSION);
+            return 0;
         } else if (a == "--list") {
             listing = value("--list");
         } else if (a == "--seed") {
-            cfg.seed = std::strtoull(value("--seed"), nullptr, 0);
+            if (!mux::parseSeed(value("--seed"), &cfg.seed))
+                return fail("bad --seed (a number from 0 to 18446744073709551615, decimal or 0x hex)");
         } else if (a == "--start") {
             cfg.startDay = mux::parseDay(value("--start"));
             if (!cfg.startDay)
@@ -230,20 +236,9 @@ int main(int argc, char** argv)
     }
     if (output.empty())
         return 0;
-    if (output == "-")
-        return writeAll(stdout, ts) ? 0 : 1;
-
-    // Written beside the target and renamed, so a reader never sees half a file.
-    const std::string tmp = output + ".tmp." + std::to_string(getpid());
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "orvalis-mux: cannot write %s: %s\n", tmp.c_str(), std::strerror(errno));
-        return 1;
-    }
-    const bool ok = writeAll(f, ts);
-    if (std::fclose(f) != 0 || !ok || std::rename(tmp.c_str(), output.c_str()) != 0) {
-        std::fprintf(stderr, "orvalis-mux: cannot write %s: %s\n", output.c_str(), std::strerror(errno));
-        std::remove(tmp.c_str());
+    std::string error;
+    if (!mux::writeOutput(output, ts, &error)) {
+        std::fprintf(stderr, "orvalis-mux: %s\n", error.c_str());
         return 1;
     }
     return 0;

@@ -81,9 +81,7 @@ eString themeText(int slot)
 
 int eChanProgramSel::readTitles()
 {
-    // With offlinelog 1 the titles come from titles.gep: GetTitlesOff() is called here
-    // once the offline files exist. Until then every listing reads the air.
-    return GetTitles();
+    return offlinelog == 1 ? GetTitlesOff() : GetTitles();
 }
 
 eString eChanProgramSel::progressCaption() const

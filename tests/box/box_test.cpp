@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,6 +63,29 @@ TEST(BoxOptions, ChoosesTheHeadlessDisplayForScriptsAndChecksValues)
     EXPECT_FALSE(parse({"--bogus", "1"}, &error, &help));
     EXPECT_TRUE(parse({"--help"}, &error, &help));
     EXPECT_TRUE(help);
+}
+
+TEST(BoxOptions, RefusesMalformedServiceReferencesAndSpecialKeyScriptFiles)
+{
+    std::string error;
+    bool help = false;
+    EXPECT_TRUE(parse({"--epg-service", "1:0:1:64:1:13E:820000:0:0:0:"}, &error, &help)) << error;
+    // A line break would write a setting of its own into orvalis.cfg.
+    for (const char* bad : {"1:0:1:64:1:13E:820000:0:0:0:\nOfflineLog=1", "tg1", "", "1:0:1:64:1:13E:820000:0:0:0:\r"}) {
+        EXPECT_FALSE(parse({"--epg-service", bad}, &error, &help)) << bad;
+        EXPECT_NE(error.find("service reference"), std::string::npos) << error;
+        EXPECT_FALSE(parse({"--service", bad}, &error, &help)) << bad;
+    }
+
+    char dir[] = "/tmp/boxoptXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string fifo = std::string(dir) + "/keys";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0); // no writer: reading it would wait for ever
+    EXPECT_FALSE(parse({"--keys-file", fifo.c_str()}, &error, &help));
+    EXPECT_NE(error.find("FIFO"), std::string::npos) << error;
+    EXPECT_FALSE(parse({"--keys-file", dir}, &error, &help));
+    EXPECT_NE(error.find("folder"), std::string::npos) << error;
+    std::system((std::string("rm -rf ") + dir).c_str());
 }
 
 class PluginHostTest : public ::testing::Test {
@@ -163,6 +187,26 @@ TEST_F(PluginHostTest, UnloadsThePluginWhenItReturnsSoTheNextStartIsFresh)
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(*static_cast<int*>(dlsym(handle, "nb_channels")), 300);
     dlclose(handle);
+}
+
+TEST_F(PluginHostTest, SaysWhyADescriptionIsNotAPlugin)
+{
+    write("/var/tuxbox/plugins/orvalis.cfg", "");
+    write("/lib/tuxbox/plugins/orvalis.cfg", "TimerStart=5\n");
+    box::PluginHost plugins("/opt/built/orvalis.so");
+    std::vector<std::string> passedOver;
+    EXPECT_TRUE(plugins.findPlugins(&passedOver).empty());
+    ASSERT_EQ(passedOver.size(), 2u);
+    EXPECT_NE(passedOver[0].find("/var/tuxbox/plugins/orvalis.cfg is empty"), std::string::npos) << passedOver[0];
+    EXPECT_NE(passedOver[1].find("no \"enigmaplugin=1\" line"), std::string::npos) << passedOver[1];
+
+    // A malformed EPG service is refused before anything is written.
+    std::system(("rm -rf " + m_root + "/var " + m_root + "/lib").c_str());
+    std::string error;
+    EXPECT_FALSE(plugins.installDefaultConfig("1:0:1:64:1:13E:820000:0:0:0:\nOfflineLog=1", &error));
+    EXPECT_NE(error.find("not a service reference"), std::string::npos) << error;
+    EXPECT_EQ(box::PluginHost::defaultConfigText("x\nOfflineLog=1").find("OfflineLog"), std::string::npos);
+    EXPECT_FALSE(std::ifstream(host::hostPath("/var/tuxbox/plugins/orvalis.cfg")).good());
 }
 
 } // namespace

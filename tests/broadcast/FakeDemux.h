@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,6 +33,8 @@ public:
     // Reads after the first n fail (EIO), as a device that stops delivering does.
     void failReadsAfter(long n) { m_readsBeforeFailure = n; }
     long reads() const { return m_reads; }
+    // After this many reads every read times out, as when a stream stops.
+    void stopAfter(long reads) { m_readLimit = reads; }
     FakeDemuxLog& log() { return m_log; }
     void uninstall() { host::unregisterDevice("/dev/dvb/card0/demux0"); }
 
@@ -70,7 +73,10 @@ private:
                 errno = EIO;
                 return -1;
             }
-            ++m_d.m_reads;
+            if (++m_d.m_reads > m_d.m_readLimit) {
+                errno = ETIMEDOUT;
+                return -1;
+            }
             auto it = m_d.m_sections.find(m_key);
             if (it == m_d.m_sections.end() || it->second.empty()) {
                 errno = ETIMEDOUT;
@@ -101,5 +107,6 @@ private:
     bool m_failFilter = false;
     long m_readsBeforeFailure = -1;
     long m_reads = 0;
+    long m_readLimit = std::numeric_limits<long>::max();
     FakeDemuxLog m_log;
 };
