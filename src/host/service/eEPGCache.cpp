@@ -102,7 +102,8 @@ std::vector<eEPGCache::Listed> eEPGCache::list() const
     std::vector<Listed> out;
     for (const auto& [key, s] : m_services) {
         const size_t first = out.size();
-        auto add = [&](const EITEvent& e) { out.push_back({key.sid, key.tsid, key.onid, &e}); };
+        const auto& k = key; // a lambda cannot capture a structured binding before C++20
+        auto add = [&](const EITEvent& e) { out.push_back({k.sid, k.tsid, k.onid, &e}); };
         for (const auto& [id, table] : s.tables)
             for (const auto& [number, section] : table.sections)
                 std::for_each(section.events.begin(), section.events.end(), add);
