@@ -96,6 +96,12 @@ TEST_F(TitlesFile, LoggerWritesOnePassFromNowWithTheDayOffsets)
     ASSERT_TRUE(reader.next(t));
     EXPECT_EQ(t.title, "Morning");
     EXPECT_FALSE(reader.next(t));
+    sizeposition[4] = sizeposition[5]; // a line of another day
+    offline::TitlesFileReader other;
+    ASSERT_TRUE(other.open(offlinePath));
+    ASSERT_TRUE(other.seek(4, 6));
+    ASSERT_TRUE(other.next(t));
+    EXPECT_EQ(t.title, "Day 4");
     sizeposition[4] = 15; // inside a line
     offline::TitlesFileReader again;
     ASSERT_TRUE(again.open(offlinePath));
