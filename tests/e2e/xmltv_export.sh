@@ -4,8 +4,8 @@
 # week orvalis-mux describes; broken input gives clear errors. Arguments: build dir,
 # test data dir.
 set -u
-build=${1:?usage: xmltv_export.sh BUILD_DIR [TEST_DATA_DIR]}
-data=${2:-}
+build=$(cd "${1:?usage: xmltv_export.sh BUILD_DIR [TEST_DATA_DIR]}" && pwd)
+data=${2:+$(cd "$2" && pwd)}
 here=$(cd "$(dirname "$0")" && pwd)
 mux="$build/src/mux/orvalis-mux"
 xmltv="$build/src/xmltv/orvalis-xmltv"
@@ -24,12 +24,16 @@ validate() {
 }
 
 # A week from the stream, dated by its TDT, and its offline files logged at 06:30 of
-# the first day. The second week crosses the end of summer time and has an eighth
-# day, which the offline files can only call "day 7".
-for week in "2026-12-08 7" "2026-10-22 8"; do
+# the first day. The first week has summaries sent twice in a pass, summary ids
+# without a summary, stray sections and records without a channel; the second
+# crosses the end of summer time, sends Sunday as weekday 7, uses every hour code
+# and has an eighth day, which the offline files can only call "day 7".
+for week in "2026-12-08 7 --repeat-percent 20 --missing-percent 10 --junk --bad-channel 3" \
+            "2026-10-22 8 --sunday-seven --hour-codes mixed"; do
     set -- $week
     start=$1 days=$2
-    "$mux" --start "$start" --days "$days" --list week.txt week.ts || fail "orvalis-mux failed"
+    shift 2
+    "$mux" --start "$start" --days "$days" "$@" --list week.txt week.ts || fail "orvalis-mux failed"
     "$xmltv" --ts week.ts -o week.xml || fail "export of the $start stream failed"
     validate week.xml
     python3 "$here/xmltv_check.py" week.txt week.xml "$start" || fail "$start stream export differs from the listing"
