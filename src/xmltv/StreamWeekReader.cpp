@@ -100,7 +100,7 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
     uint64_t packets = 0;
     while (const uint8_t* p = reader.next()) {
         demux.put(p);
-        if (++packets % 20000 == 0 && m_progress && total > 0)
+        if (++packets % 4000 == 0 && m_progress && total > 0)
             m_progress(std::min(1.0, double(packets) * double(reader.packetSize()) / total));
         if (haveChannels && haveThemes && titles.done() && summaries.done() && m_streamTime)
             break;
