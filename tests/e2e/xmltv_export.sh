@@ -46,6 +46,12 @@ for week in "2026-12-08 7 --repeat-percent 20 --missing-percent 10 --junk --bad-
         fail "$start offline export differs from the listing"
 done
 
+# A box's file system root: the configuration in its plug-in folder names the offline folder.
+mkdir -p root/var/tuxbox/plugins root/hdd/orvalis
+cp offline/*.gep root/hdd/orvalis/
+sed 's#^OfflinePath=.*#OfflinePath=/hdd/orvalis/#' offline/orvalis.cfg > root/var/tuxbox/plugins/orvalis.cfg
+"$xmltv" --root root -o root.xml && cmp -s root.xml offline.xml || fail "--root exports differently from --offline"
+
 # Dated from the system clock: before 06:00 the broadcast day is still the day before.
 "$mux" --start 2026-12-08 week.ts && "$xmltv" --ts week.ts -o week.xml || fail "export of the sample week failed"
 faketime '2026-12-09 05:30:00' "$xmltv" --ts week.ts --system-clock -o clock.xml || fail "--system-clock failed"
