@@ -1,8 +1,9 @@
 #include "box/BoxOptions.h"
+#include "box/PluginHost.h"
+#include "host/platform/FileSystem.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace box {
 
@@ -11,7 +12,9 @@ const char* boxUsage()
     return "usage: box [options]\n"
            "  --root DIR            folder that stands for the receiver's / (default: box-root)\n"
            "  --plugin FILE         plug-in shared object (default: the one built with the box)\n"
-           "  --ts FILE             a transport stream: one transponder (repeatable; - reads standard input)\n"
+           "  --ts FILE             a transport stream: one transponder (repeatable; - reads standard input).\n"
+           "                        Regular files (also as standard input) start over at their end;\n"
+           "                        pipes, FIFOs and devices are live: played as they come, never again\n"
            "  --dvb-adapter N       use the kernel demux /dev/dvb/adapterN/demux0 instead\n"
            "  --realtime            play streams at their own pace instead of as fast as possible\n"
            "  --service REF         service playing at start (default: the first service found)\n"
@@ -24,12 +27,45 @@ const char* boxUsage()
            "  --keys-file FILE      the key script from a file\n"
            "  --screenshot-dir DIR  where shot:NAME writes NAME.png\n"
            "  --dump FILE           one JSON line per step describing the screen\n"
+           "  --ignore-output-errors  exit 0 even when the dump or a screenshot could not be written\n"
            "  --skin FILE           skin file (default: the skin shipped with the box)\n"
            "  --list-services       print the services found in the streams (reference, name,\n"
            "                        provider, one per line) and exit\n"
+           "  --list-events         print the EPG cache after the scan (service, start UTC,\n"
+           "                        duration, event name, one per line) and exit\n"
+           "  --clock SOURCE        the box's clock: system (the default: the system time, which\n"
+           "                        faketime moves) or stream (the time the tuned stream sends in\n"
+           "                        its TDT/TOT; without them, the latest start of a present event\n"
+           "                        in its EIT; else the system time)\n"
            "  --quiet               no log lines on standard error\n"
            "  --help                this text\n"
            "  --version             the version\n";
+}
+
+namespace {
+constexpr size_t kMaxKeyScriptBytes = 1 << 20;
+
+// The value as a message can show it: control characters as \xNN.
+std::string printable(const std::string& v)
+{
+    std::string out;
+    for (unsigned char c : v.substr(0, 80)) {
+        if (c < 0x20 || c == 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+} // namespace
+
+const char* clockInForce(const BoxOptions& options)
+{
+    return options.streamClock ? "clock in force: stream (TDT/TOT of the tuned stream)\n"
+                               : "clock in force: system time\n";
 }
 
 std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* error, bool* help)
@@ -50,14 +86,17 @@ std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* er
         };
         std::string v;
         if (a == "--help" || a == "-h") {
-            *help = true;
-            return o;
+            *help = true; // the options around it still count: help names the clock in force
         } else if (a == "--realtime") {
             o.realtime = true;
         } else if (a == "--quiet") {
             o.quiet = true;
         } else if (a == "--list-services") {
             o.listServices = true;
+        } else if (a == "--ignore-output-errors") {
+            o.ignoreOutputErrors = true;
+        } else if (a == "--list-events") {
+            o.listEvents = true;
         } else if (!value(&v)) {
             return fail(a.rfind("--", 0) == 0 ? "option " + a + " needs a value or is unknown" : "unexpected argument " + a);
         } else if (a == "--root") {
@@ -85,22 +124,25 @@ std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* er
         } else if (a == "--keys") {
             o.keys += " " + v;
         } else if (a == "--keys-file") {
-            std::ifstream in(v);
-            if (!in)
-                return fail("cannot read key script " + v);
-            std::stringstream s;
-            s << in.rdbuf();
-            o.keys += " " + s.str();
+            std::string script, why;
+            if (!host::readRegularHostFile(v, &script, kMaxKeyScriptBytes, &why))
+                return fail("cannot read the key script: " + why);
+            o.keys += " " + script;
         } else if (a == "--screenshot-dir") {
             o.screenshotDir = v;
         } else if (a == "--dump") {
             o.dumpFile = v;
         } else if (a == "--skin") {
             o.skin = v;
-        } else if (a == "--service") {
-            o.service = v;
-        } else if (a == "--epg-service") {
-            o.epgService = v;
+        } else if (a == "--service" || a == "--epg-service") {
+            if (!PluginHost::validServiceText(v))
+                return fail(a + " takes a service reference such as 1:0:1:6D66:437:1:C00000:0:0:0: (got \"" +
+                            printable(v) + "\")");
+            (a == "--service" ? o.service : o.epgService) = v;
+        } else if (a == "--clock") {
+            if (v != "system" && v != "stream")
+                return fail("--clock takes system or stream");
+            o.streamClock = v == "stream";
         } else {
             return fail("unknown option " + a);
         }

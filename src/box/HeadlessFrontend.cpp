@@ -3,6 +3,7 @@
 #include "host/gui/Screen.h"
 #include "host/platform/Log.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -30,7 +31,7 @@ std::string jsonString(const std::string& s)
 } // namespace
 
 HeadlessFrontend::HeadlessFrontend(std::vector<ScriptStep> steps, std::string screenshotDir, std::string dumpFile)
-    : m_steps(std::move(steps)), m_shotDir(std::move(screenshotDir))
+    : m_steps(std::move(steps)), m_shotDir(std::move(screenshotDir)), m_dumpFile(dumpFile)
 {
     // A script's screenshots must not be lost to a folder nobody made yet.
     if (!m_shotDir.empty()) {
@@ -42,7 +43,7 @@ HeadlessFrontend::HeadlessFrontend(std::vector<ScriptStep> steps, std::string sc
     if (!dumpFile.empty()) {
         m_dump = std::fopen(dumpFile.c_str(), "w");
         if (!m_dump)
-            m_error = "cannot write the dump file " + dumpFile;
+            m_error = "cannot write the dump file " + dumpFile + ": " + std::strerror(errno);
     }
 }
 
@@ -75,7 +76,17 @@ void HeadlessFrontend::dump(const std::string& token)
         return;
     std::fprintf(m_dump, "{\"step\":%d,\"token\":%s,\"screen\":%s}\n", m_step++, jsonString(token).c_str(),
                  host::describeScreen().c_str());
-    std::fflush(m_dump);
+    checkDump();
+}
+
+void HeadlessFrontend::checkDump()
+{
+    // A full disk shows at the flush; one report is enough.
+    if ((std::fflush(m_dump) != 0 || std::ferror(m_dump)) && !m_dumpFailed) {
+        m_dumpFailed = true;
+        m_outputErrors.push_back("cannot write the dump file " + m_dumpFile + ": " + std::strerror(errno));
+        host::logMessage("box", "%s", m_outputErrors.back().c_str());
+    }
 }
 
 void HeadlessFrontend::screenshot(const std::string& name)
@@ -85,8 +96,10 @@ void HeadlessFrontend::screenshot(const std::string& name)
         return;
     std::string file = m_shotDir + "/" + name + ".png";
     host::FrameView view{m_frame.data(), m_width, m_height, m_width};
-    if (!host::writePng(file, view))
+    if (!host::writePng(file, view)) {
+        m_outputErrors.push_back("cannot write screenshot " + file);
         host::logMessage("box", "cannot write screenshot %s", file.c_str());
+    }
 }
 
 host::InputEvent HeadlessFrontend::nextInput()
@@ -136,7 +149,7 @@ void HeadlessFrontend::finish(int pluginResult)
     if (m_dump) {
         std::fprintf(m_dump, "{\"step\":%d,\"token\":\"(end)\",\"plugin_exec\":%d,\"screen\":%s}\n", m_step++,
                      pluginResult, host::describeScreen().c_str());
-        std::fflush(m_dump);
+        checkDump();
     }
 }
 

@@ -25,9 +25,12 @@ public:
     // A last dump line once the plug-in has returned.
     void finish(int pluginResult);
     bool scriptCompleted() const { return m_next >= m_steps.size(); }
+    // What could not be written during the run (dump lines, screenshots); empty when all was.
+    const std::vector<std::string>& outputErrors() const { return m_outputErrors; }
 
 private:
     void dump(const std::string& token);
+    void checkDump();
     void screenshot(const std::string& name);
 
     std::vector<ScriptStep> m_steps;
@@ -35,6 +38,9 @@ private:
     std::string m_shotDir;
     FILE* m_dump = nullptr;
     std::string m_error;
+    std::string m_dumpFile;
+    std::vector<std::string> m_outputErrors;
+    bool m_dumpFailed = false;
     int m_step = 0;
     std::string m_pendingToken = "(start)";
     bool m_pending = true;

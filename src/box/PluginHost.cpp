@@ -1,10 +1,12 @@
 #include "box/PluginHost.h"
 #include "host/platform/FileSystem.h"
+#include "host/service/eServiceReference.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <dlfcn.h>
-#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace box {
@@ -15,6 +17,9 @@ bool exists(const std::string& hostFile)
     struct stat st {};
     return stat(hostFile.c_str(), &st) == 0;
 }
+
+// Plug-in descriptions are a few lines; anything larger is not one.
+constexpr size_t kMaxDescriptionBytes = 64 << 10;
 
 std::string valueOf(const std::string& line, const char* key)
 {
@@ -29,6 +34,14 @@ std::string valueOf(const std::string& line, const char* key)
 
 } // namespace
 
+bool PluginHost::validServiceText(const std::string& text)
+{
+    for (unsigned char c : text)
+        if (c < 0x20 || c == 0x7f)
+            return false; // a line break would start a setting of its own
+    return eServiceReference(eString(text)).valid();
+}
+
 std::string PluginHost::defaultConfigText(const std::string& epgServiceRef)
 {
     std::string text = "name=Orvalis\n"
@@ -39,32 +52,41 @@ std::string PluginHost::defaultConfigText(const std::string& epgServiceRef)
                        "needrc=0\n"
                        "needlcd=0\n"
                        "enigmaplugin=1\n";
-    if (!epgServiceRef.empty())
+    if (!epgServiceRef.empty() && validServiceText(epgServiceRef))
         text += "EPGService=" + epgServiceRef + "\n";
     return text;
 }
 
 bool PluginHost::installDefaultConfig(const std::string& epgServiceRef, std::string* error) const
 {
+    if (!epgServiceRef.empty() && !validServiceText(epgServiceRef)) {
+        if (error)
+            *error = "not a service reference: \"" + epgServiceRef + "\"";
+        return false;
+    }
     for (const char* dir : kPluginDirs)
         if (exists(host::hostPath(std::string(dir) + "/orvalis.cfg")))
             return true;
     if (!host::makeDirectories(kPluginDirs[0])) {
         if (error)
-            *error = "cannot create " + host::hostPath(kPluginDirs[0]);
+            *error = std::string("cannot create ") + kPluginDirs[0] + " in the root";
         return false;
     }
-    std::string file = host::hostPath(std::string(kPluginDirs[0]) + "/orvalis.cfg");
-    if (!host::writeFileAtomically(file, defaultConfigText(epgServiceRef))) {
+    std::string why;
+    if (!host::writeFileInRoot(std::string(kPluginDirs[0]) + "/orvalis.cfg", defaultConfigText(epgServiceRef), &why)) {
         if (error)
-            *error = "cannot write " + file;
+            *error = why;
         return false;
     }
     return true;
 }
 
-std::vector<PluginInfo> PluginHost::findPlugins() const
+std::vector<PluginInfo> PluginHost::findPlugins(std::vector<std::string>* passedOver) const
 {
+    auto passOver = [&](const std::string& why) {
+        if (passedOver)
+            passedOver->push_back(why);
+    };
     std::vector<PluginInfo> found;
     for (const char* dir : kPluginDirs) {
         std::string hostDir = host::hostPath(dir);
@@ -84,7 +106,12 @@ std::vector<PluginInfo> PluginHost::findPlugins() const
             std::string base = n.substr(0, n.size() - 4);
             info.name = base;
             info.configPath = std::string(dir) + "/" + n;
-            std::ifstream in(hostDir + "/" + n);
+            std::string text, why;
+            if (!host::readRegularFile(info.configPath, &text, kMaxDescriptionBytes, &why)) {
+                passOver(why);
+                continue;
+            }
+            std::istringstream in(text);
             std::string line;
             bool isPlugin = false;
             while (std::getline(in, line)) {
@@ -95,12 +122,17 @@ std::vector<PluginInfo> PluginHost::findPlugins() const
                 if (valueOf(line, "enigmaplugin") == "1")
                     isPlugin = true;
             }
-            if (!isPlugin)
+            if (!isPlugin) {
+                passOver(info.configPath + (text.empty() ? " is empty" : " has no \"enigmaplugin=1\" line") +
+                         ", so it does not describe a plug-in");
                 continue;
+            }
             std::string beside = hostDir + "/" + base + ".so";
             info.objectPath = exists(beside) ? beside : (base == "orvalis" ? m_builtinObject : std::string());
             if (!info.objectPath.empty())
                 found.push_back(info);
+            else
+                passOver(info.configPath + ": no " + base + ".so beside it");
         }
     }
     return found;
@@ -124,7 +156,10 @@ bool PluginHost::run(const PluginInfo& plugin, int* result, std::string* error) 
         return false;
     }
     *result = entry(nullptr);
-    // Kept loaded: the plug-in's globals live as long as the box, as on the receiver.
+    // Unloaded when it returns, as the receiver unloads a plug-in it has run: the
+    // next start begins from the start-up values of its globals, not from what the
+    // last run left in them.
+    dlclose(handle);
     return true;
 }
 

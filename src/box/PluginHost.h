@@ -23,11 +23,17 @@ public:
     // Writes /var/tuxbox/plugins/orvalis.cfg when no plug-in folder holds one:
     // the description lines and, when given, the EPG service to read.
     bool installDefaultConfig(const std::string& epgServiceRef, std::string* error) const;
+    // The description text; a reference that is not valid (see validServiceText) is left out.
     static std::string defaultConfigText(const std::string& epgServiceRef);
+    // A service reference in text form, on one line.
+    static bool validServiceText(const std::string& text);
 
-    std::vector<PluginInfo> findPlugins() const;
+    // The plug-ins described in the plug-in folders; each description passed
+    // over is named in *passedOver with the reason.
+    std::vector<PluginInfo> findPlugins(std::vector<std::string>* passedOver = nullptr) const;
 
-    // dlopens the object and calls its plugin_exec; false (with *error) when it cannot be run.
+    // dlopens the object, calls its plugin_exec and unloads it again; false (with *error)
+    // when it cannot be run.
     bool run(const PluginInfo& plugin, int* result, std::string* error) const;
 
 private:

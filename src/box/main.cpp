@@ -1,6 +1,7 @@
 // The box: a receiver of our own that runs plug-ins written for the receiver's toolkit.
 #include "box/BoxOptions.h"
 #include "box/Displays.h"
+#include "box/EventListing.h"
 #include "box/InstallLayout.h"
 #include "box/PluginHost.h"
 #include "box/PluginList.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
     auto options = box::parseBoxOptions(argc, argv, &error, &help);
     if (help) {
         std::fputs(box::boxUsage(), stdout);
+        std::fputs(box::clockInForce(options ? *options : box::BoxOptions()), stdout);
         return 0;
     }
     if (!options) {
@@ -60,6 +62,8 @@ int main(int argc, char** argv)
         return 2;
     }
     host::setFileSystemRoot(resolved);
+    // The receiver's hard disk is mounted at /hdd; plug-ins keep their data below it.
+    host::makeDirectories("/hdd");
 
     const box::InstallLayout layout = box::InstallLayout::find(executableDir());
     std::string skin = options->skin.empty() ? layout.skin : options->skin;
@@ -72,6 +76,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (options->listEvents) {
+        std::fputs(box::eventListing().c_str(), stdout);
+        return 0;
+    }
     if (options->listServices) {
         for (const auto& entry : eServiceInterface::getInstance()->services())
             std::printf("%s\t%s\t%s\n", entry.ref.toString().c_str(), entry.name.c_str(), entry.provider.c_str());
@@ -94,28 +102,44 @@ int main(int argc, char** argv)
     if (!plugins.installDefaultConfig(options->epgService, &error))
         host::logMessage("box", "%s", error.c_str());
 
-    auto found = plugins.findPlugins();
+    std::vector<std::string> passedOver;
+    auto found = plugins.findPlugins(&passedOver);
     if (!options->plugin.empty()) {
         found.clear();
         found.push_back(box::PluginInfo{"plug-in", "", "", options->plugin});
     }
     if (found.empty()) {
+        // Say what was there: an empty or foreign orvalis.cfg is not the same as nothing at all.
+        for (const auto& why : passedOver)
+            std::fprintf(stderr, "box: %s\n", why.c_str());
         std::fprintf(stderr, "box: no plug-in found (looked for descriptions in %s/var/tuxbox/plugins and beside %s)\n",
                      resolved, builtin.c_str());
         return 2;
     }
     int chosen = found.size() == 1 ? 0 : box::choosePlugin(found);
     int result = 0;
-    if (chosen >= 0) {
+    // A key script that goes on after the plug-in returned starts it again, as a user
+    // would from the receiver's menu.
+    for (bool again = chosen >= 0; again;) {
         host::logMessage("box", "starting %s (%s)", found[chosen].name.c_str(), found[chosen].objectPath.c_str());
         if (!plugins.run(found[chosen], &result, &error)) {
             std::fprintf(stderr, "box: cannot run %s: %s\n", found[chosen].objectPath.c_str(), error.c_str());
             return 2;
         }
         host::logMessage("box", "plugin_exec returned %d", result);
+        if (int held = eServiceInterface::getInstance()->outstandingRefs())
+            host::logMessage("box", "the plug-in did not release %d service records", held);
+        again = display.headless && !display.headless->scriptCompleted();
     }
-    if (display.headless)
+    int status = 0;
+    if (display.headless) {
         display.headless->finish(result);
+        const auto& failed = display.headless->outputErrors();
+        if (!failed.empty() && !options->ignoreOutputErrors) {
+            std::fprintf(stderr, "box: %s (%zu write failures in all)\n", failed.front().c_str(), failed.size());
+            status = 4;
+        }
+    }
     host::setFrontend(nullptr);
-    return 0;
+    return status;
 }

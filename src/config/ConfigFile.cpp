@@ -1,8 +1,10 @@
 #include "config/ConfigFile.h"
 
 #include "config/ConfigLine.h"
+#include "config/OutOfDateWarning.h"
 #include "frame/globals.h"
 #include "host/gui/eMessageBox.h"
+#include "host/platform/AtomicFile.h"
 #include "host/platform/FileSystem.h"
 #include "host/platform/Log.h"
 #include "host/service/eServiceInterface.h"
@@ -26,15 +28,6 @@ const char* const kCandidatePaths[] = {
 
 time_t systemNow() { return time(nullptr); }
 time_t (*g_now)() = systemNow;
-
-void showOutOfDateWarning()
-{
-    eMessageBox box("Warning, EPG data is out-of-date.\nUpdate required for offline mode.", "Update EPG:",
-                    eMessageBox::btOK | eMessageBox::iconWarning, eMessageBox::btOK);
-    box.show();
-    box.exec();
-    box.hide();
-}
 
 void applyEpgService(const std::string& line)
 {
@@ -195,27 +188,8 @@ bool writeSettings(FILE* f)
     return ferror(f) == 0;
 }
 
-// The file to replace: a symbolic link is followed so that the link itself survives.
-std::string targetFile()
-{
-    std::string file = host::hostPath(dirplugin);
-    if (char* real = realpath(file.c_str(), nullptr)) {
-        file = real;
-        free(real);
-    }
-    return file;
-}
-
-void syncDirectoryOf(const std::string& file)
-{
-    size_t slash = file.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
+// Settings files are a few kilobytes; anything beyond this is not one.
+constexpr size_t kMaxConfigBytes = 1 << 20;
 
 } // namespace
 
@@ -228,20 +202,26 @@ void LoadCfg()
         flag = "1";
     nb_channels = kMaxChannels;
 
+    // Forget a file found by an earlier start, so WriteCfg never recreates one that is gone.
+    dirplugin[0] = '\0';
     filecfg = nullptr;
+    std::string text;
     for (const char* path : kCandidatePaths) {
-        filecfg = fopen(host::hostPath(path).c_str(), "r");
-        if (filecfg) {
+        std::string error;
+        if (host::readRegularFile(path, &text, kMaxConfigBytes, &error)) {
             snprintf(dirplugin, sizeof dirplugin, "%s", path);
             break;
         }
+        // A FIFO, a folder or a huge file in its place is reported and passed over, never read.
+        if (errno != ENOENT)
+            host::logMessage("orvalis", "settings not read: %s", error.c_str());
     }
-    if (!filecfg) {
-        // Forget a file found by an earlier start, so WriteCfg never recreates one that is gone.
-        dirplugin[0] = '\0';
+    if (dirplugin[0] == '\0' || text.empty())
         return;
-    }
 
+    filecfg = fmemopen(&text[0], text.size(), "r");
+    if (!filecfg)
+        return;
     std::string line;
     while (cfgline::readWholeLine(filecfg, line))
         applyLine(line);
@@ -257,29 +237,18 @@ void WriteCfg()
         return;
     }
 
-    // Written beside the file and renamed over it: a crash or power cut mid-write
-    // leaves the old file whole instead of a truncated one.
-    std::string target = targetFile();
-    std::string temp = target + ".tmp";
-    filecfg = fopen(temp.c_str(), "w");
-    if (!filecfg) {
-        host::logMessage("orvalis", "settings not saved: cannot create %s (%s)", temp.c_str(), strerror(errno));
+    // Written to a fresh file beside it and renamed over it: a crash or power cut
+    // mid-write leaves the old file whole. A symbolic link is followed inside the
+    // box's root, so the link survives; a read-only file is left as it is.
+    host::AtomicFile file;
+    std::string error;
+    if (!file.openInRoot(dirplugin, &error)) {
+        host::logMessage("orvalis", "settings not saved: %s", error.c_str());
         return;
     }
-    struct stat st {};
-    if (stat(target.c_str(), &st) == 0)
-        fchmod(fileno(filecfg), st.st_mode & 07777);
-
+    filecfg = file.stream();
     bool ok = writeSettings(filecfg);
-    ok = fflush(filecfg) == 0 && ok;
-    ok = fsync(fileno(filecfg)) == 0 && ok;
-    ok = fclose(filecfg) == 0 && ok;
     filecfg = nullptr;
-    if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
-        int err = errno;
-        remove(temp.c_str());
-        host::logMessage("orvalis", "settings not saved: writing %s failed (%s)", target.c_str(), strerror(err));
-        return;
-    }
-    syncDirectoryOf(target);
+    if (!ok || !file.commit(&error))
+        host::logMessage("orvalis", "settings not saved: %s", ok ? error.c_str() : "writing failed");
 }

@@ -1,14 +1,18 @@
 // orvalis-mux: writes the transport stream of a sample EPG transponder.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <unistd.h>
 
 #include "mux/Charset.h"
 #include "mux/Config.h"
 #include "mux/ModelGenerator.h"
+#include "mux/OutputFile.h"
 #include "mux/StreamBuilder.h"
+#include "mux/WeekListing.h"
 
 namespace {
 
@@ -17,7 +21,7 @@ const char* kUsage =
     "Writes the MPEG transport stream of a sample EPG transponder to OUTPUT ('-' for stdout).\n"
     "\n"
     "  --seed N              random seed (default 1)\n"
-    "  --start YYYY-MM-DD    first broadcast day (default today, local time)\n"
+    "  --start YYYY-MM-DD    first broadcast day (default the one running now: today, yesterday before 06:00)\n"
     "  --clock-hour H        local hour of the first day the stream clock starts at (default 6)\n"
     "  --channels N          number of channels (default 40, at most 186)\n"
     "  --empty-channels      send a channel list without records\n"
@@ -42,7 +46,8 @@ const char* kUsage =
     "  --onid N, --tsid N    network and transport stream ids (decimal or 0x hex)\n"
     "  --orbital POS         orbital position such as 13.0E or 30.0W (default 13.0E)\n"
     "  --stats               print counts of what was generated to stderr\n"
-    "  --list FILE           also write the generated week as UTF-8 text to FILE\n"
+    "  --list FILE           also write the generated week as UTF-8 text to FILE ('-': stdout);\n"
+    "                        without OUTPUT only the list is written\n"
     "  --print-epg-service   print the EPG service's reference (as the box names it) and exit\n"
     "  --help                show this text\n"
     "  --version             show the version\n";
@@ -62,9 +67,8 @@ struct FlagOption {
 
 bool parseInt(const char* text, long lo, long hi, int& out)
 {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 0);
-    if (!text[0] || *end || v < lo || v > hi)
+    long long v = 0;
+    if (!mux::parseInteger(text, lo, hi, &v))
         return false;
     out = static_cast<int>(v);
     return true;
@@ -74,46 +78,27 @@ bool parseOrbital(const std::string& text, mux::Config& cfg)
 {
     double deg = 0;
     char side = 0;
-    if (std::sscanf(text.c_str(), "%lf%c", &deg, &side) != 2 || (side != 'E' && side != 'W') || deg < 0 ||
-        deg > 180)
+    int used = 0;
+    // The whole text: digits, one side letter, nothing after it; NaN fails the range test.
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) ||
+        std::sscanf(text.c_str(), "%lf%c%n", &deg, &side, &used) != 2 || static_cast<size_t>(used) != text.size() ||
+        (side != 'E' && side != 'W') || !(deg >= 0 && deg <= 180))
         return false;
     cfg.orbitalPosition = static_cast<int>(deg * 10 + 0.5);
     cfg.west = side == 'W';
     return true;
 }
 
-bool writeAll(FILE* f, const std::vector<uint8_t>& data)
-{
-    return std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
-}
-
 // One line per channel, theme and programme, then the summaries, for people and scripts.
 bool writeListing(const std::string& path, const mux::Model& m)
 {
+    if (path == "-")
+        return mux::writeWeekListing(stdout, m) && std::fflush(stdout) == 0;
     FILE* f = std::fopen(path.c_str(), "w");
     if (!f)
         return false;
-    using mux::latin9ToUtf8;
-    for (size_t i = 0; i < m.channels.size(); ++i)
-        std::fprintf(f, "channel %zu sid %04X %s\n", i + 1, m.channels[i].sid, latin9ToUtf8(m.channels[i].name).c_str());
-    for (size_t g = 0; g < m.themes.size(); ++g) {
-        std::fprintf(f, "theme %zu %s\n", g, latin9ToUtf8(m.themes[g].name).c_str());
-        for (const auto& sub : m.themes[g].subThemes)
-            std::fprintf(f, "  sub %s\n", latin9ToUtf8(sub).c_str());
-    }
-    static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    for (const auto& t : m.titles)
-        std::fprintf(f, "title day %d %s %02d:%02d ch %u slot %u dur %u id %08X %s\n", t.broadcastDay,
-                     kDays[t.listedWeekday % 7], t.hour, t.minute, t.channel, t.themeSlot, t.duration, t.summaryId,
-                     latin9ToUtf8(t.title).c_str());
-    for (const auto& s : m.summaries) {
-        std::string text = latin9ToUtf8(s.text);
-        for (char& c : text)
-            if (c == '\r')
-                c = '|';
-        std::fprintf(f, "summary %08X %s\n", s.id, text.c_str());
-    }
-    return std::fclose(f) == 0;
+    const bool ok = mux::writeWeekListing(f, m) && std::fflush(f) == 0;
+    return std::fclose(f) == 0 && ok;
 }
 
 int fail(const std::string& msg)
@@ -177,7 +162,8 @@ int main(int argc, char** argv)
                 flag = &o;
         if (number) {
             if (!parseInt(value(number->name), number->lo, number->hi, *number->field))
-                return fail(std::string("bad ") + number->name);
+                return fail(std::string("bad ") + number->name + " (a whole number from " + std::to_string(number->lo) +
+                            " to " + std::to_string(number->hi) + ")");
         } else if (flag) {
             *flag->field = flag->value;
         } else if (a == "--help" || a == "-h") {
@@ -189,7 +175,8 @@ int main(int argc, char** argv)
         } else if (a == "--list") {
             listing = value("--list");
         } else if (a == "--seed") {
-            cfg.seed = std::strtoull(value("--seed"), nullptr, 0);
+            if (!mux::parseSeed(value("--seed"), &cfg.seed))
+                return fail("bad --seed (a number from 0 to 18446744073709551615, decimal or 0x hex)");
         } else if (a == "--start") {
             cfg.startDay = mux::parseDay(value("--start"));
             if (!cfg.startDay)
@@ -228,7 +215,7 @@ int main(int argc, char** argv)
         std::printf("1:0:1:%X:%X:%X:%x:0:0:0:\n", cfg.epgServiceId, cfg.tsid, cfg.onid, ns);
         return 0;
     }
-    if (output.empty())
+    if (output.empty() && listing.empty())
         return fail("no output given");
     if (cfg.titleRate + cfg.summaryRate > cfg.muxRate * 9 / 10)
         return fail("carousel rates leave no room in the mux rate");
@@ -247,20 +234,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvalis-mux: cannot write %s\n", listing.c_str());
         return 1;
     }
-    if (output == "-")
-        return writeAll(stdout, ts) ? 0 : 1;
-
-    // Written beside the target and renamed, so a reader never sees half a file.
-    const std::string tmp = output + ".tmp." + std::to_string(getpid());
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "orvalis-mux: cannot write %s: %s\n", tmp.c_str(), std::strerror(errno));
-        return 1;
-    }
-    const bool ok = writeAll(f, ts);
-    if (std::fclose(f) != 0 || !ok || std::rename(tmp.c_str(), output.c_str()) != 0) {
-        std::fprintf(stderr, "orvalis-mux: cannot write %s: %s\n", output.c_str(), std::strerror(errno));
-        std::remove(tmp.c_str());
+    if (output.empty())
+        return 0;
+    std::string error;
+    if (!mux::writeOutput(output, ts, &error)) {
+        std::fprintf(stderr, "orvalis-mux: %s\n", error.c_str());
         return 1;
     }
     return 0;

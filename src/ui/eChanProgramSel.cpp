@@ -108,6 +108,9 @@ eChanProgramSel::eChanProgramSel() : eWindow(0)
     evprogrs->loadDeco();
     eWidget::focusChanged.connect(SigC::slot(*this, &eChanProgramSel::focusChanged));
     setFocus(FilterSearch == 1 ? static_cast<eWidget*>(events) : evprogrs);
+    // The list may have taken the focus while it was filled, before the signal was
+    // connected: evprogrsel must say where the focus is, or red and green do nothing.
+    focusChanged(getFocus());
     if (result != 0)
         reportReadError(result);
 }
@@ -250,8 +253,15 @@ int eChanProgramSel::eventHandler(const eWidgetEvent& event)
             setFocus(evprogrsel ? static_cast<eWidget*>(events) : evprogrs);
         return 1;
     }
-    // Red (timer proposal) and green (summary view) on the current programme are
-    // handled here by progTimer and progSummary once the summary view exists.
+    // Red and green act on the current programme only while the programme list has the focus.
+    if (a == &i_shortcutActions->red && evprogrsel) {
+        progTimer();
+        return 1;
+    }
+    if (a == &i_shortcutActions->green && evprogrsel) {
+        progSummary();
+        return 1;
+    }
     if (a == &i_focusActions->up || a == &i_focusActions->down || a == &i_focusActions->left ||
         a == &i_focusActions->right) {
         comboday->setBackgroundColor(skinColour("std_dblue"));

@@ -18,8 +18,9 @@ template <class T> class eListBox;
 // a titles reader: GetTitles from the air, GetTitlesOff from titles.gep (offlinelog 1).
 //
 // Where the members live: eChanProgramSel.cpp (window, days, left list, keys),
-// eChanProgramSelTitles.cpp (GetTitles and the listing helpers both readers share).
-// GetTitlesOff, progSummary and progTimer come with the offline files and the summary view.
+// eChanProgramSelTitles.cpp (GetTitles and the listing helpers both readers share),
+// eChanProgramSelSummaries.cpp (progSummary, progTimer, GetSummaries and the summary view),
+// eChanProgramSelOffline.cpp (GetTitlesOff).
 class eChanProgramSel : public eWindow {
 public:
     eChanProgramSel();
@@ -40,6 +41,14 @@ public:
     int GetTitlesOff();
     void progSummary();
     void progTimer();
+    // Summaries reader from the air: fills bufferdatas' summaries in one carousel pass,
+    // then shows the view on the requested row. 0, or -1 demux error, -2 nothing found.
+    int GetSummaries(unsigned int id, eString title, eString when, eString channel, int index);
+    // The summaries reader offlinelog selects, with the arguments of GetSummaries.
+    int readSummaries(unsigned int id, const eString& title, const eString& when, const eString& channel, int index);
+    // Hides this window while the summary view runs on the text; the list gets the focus back.
+    void showSummary(const eString& summary, const eString& title, const eString& when, const eString& channel,
+                     int index);
 
     // The reader offlinelog selects (the one "read titles" calls).
     int readTitles();

@@ -57,9 +57,7 @@ eString themeText(int slot)
 
 int eChanProgramSel::readTitles()
 {
-    // With offlinelog 1 the titles come from titles.gep: GetTitlesOff() is called here
-    // once the offline files exist. Until then every listing reads the air.
-    return GetTitles();
+    return offlinelog == 1 ? GetTitlesOff() : GetTitles();
 }
 
 eString eChanProgramSel::progressCaption() const
@@ -192,6 +190,11 @@ int eChanProgramSel::GetTitles()
         bar.advance();
         if (len != kTitleSectionLength)
             continue;
+        int day, hour;
+        decodeTitleDayHour(buffer[5], early, day, hour);
+        const bool wrapped = havePrevious && hourOrder(prevHour, early) > hourOrder(hour, early) && prevDay == day;
+        if (inside(day, hour) && havePrevious && (!inside(prevDay, prevHour) || wrapped))
+            break;
         if (!haveMarker) {
             std::memcpy(passMarker.data(), buffer, kTitleSectionLength);
             haveMarker = true;
@@ -200,11 +203,6 @@ int eChanProgramSel::GetTitles()
             progress.hide();
             return -2;
         }
-        int day, hour;
-        decodeTitleDayHour(buffer[5], early, day, hour);
-        const bool wrapped = havePrevious && hourOrder(prevHour, early) > hourOrder(hour, early) && prevDay == day;
-        if (inside(day, hour) && havePrevious && (!inside(prevDay, prevHour) || wrapped))
-            break;
         prevDay = day;
         prevHour = hour;
         havePrevious = true;

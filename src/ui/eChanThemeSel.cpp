@@ -1,5 +1,6 @@
 #include "ui/eChanThemeSel.h"
 #include "broadcast/getCanaliTemi.h"
+#include "offline/ChannelThemeFiles.h"
 #include "frame/globals.h"
 #include "host/gui/eButton.h"
 #include "host/gui/eListBox.h"
@@ -49,9 +50,12 @@ eChanThemeSel::eChanThemeSel() : eWindow(1)
     ok->setShortcutPixmap("green");
     ok->loadDeco();
     ok->selected.connect(SigC::slot(*this, &eWidget::accept));
-    if (!readThCh && offlinelog != 1) {
-        // The offline channel file (offlinelog 1) is read here once offline files exist.
-        getCanaliTemi();
+    // The result is not examined: the list shows whatever the tables hold.
+    if (!readThCh) {
+        if (offlinelog == 1)
+            getCanaliTemiOff();
+        else
+            getCanaliTemi();
     }
     fillFilterChannels();
     setFocus(filterList);

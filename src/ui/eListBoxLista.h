@@ -15,6 +15,8 @@ public:
     static int getEntryHeight();
     const eString& redraw(gPainter* painter, const eRect& rect, gColor activeBack, gColor activeFore,
                           gColor normalBack, gColor normalFore, int state) override;
+    // The row's text for screen dumps, drawn or not.
+    eString describe() const override { return text; }
 
     static gFont DescrFont;
     static gPixmap* icona;

@@ -1,6 +1,7 @@
 #include "ui/eListBoxProgrammi.h"
 #include "frame/globals.h"
 #include "host/gfx/eSkin.h"
+#include "host/gfx/TextCodec.h"
 #include "host/gfx/eTextPara.h"
 #include "host/gfx/gPainter.h"
 #include "host/gfx/gPixmap.h"
@@ -112,8 +113,9 @@ const eString& eListBoxProgrammi::redraw(gPainter* painter, const eRect& rect, g
 
 eString eListBoxProgrammi::describe() const
 {
+    // Air text may be UTF-8 or ISO 8859-15 column by column: the line is made UTF-8 whole.
+    auto utf8 = [](const eString& s) { return host::encodeUtf8(host::decodeText(s)); };
     eString s;
-    return s.sprintf("%s | %s | %s | %s", timeText().c_str(), title.c_str(),
-                     paraTime ? thirdColumn.c_str() : columnText().c_str(),
-                     durationText().c_str());
+    return s.sprintf("%s | %s | %s | %s", timeText().c_str(), utf8(title).c_str(),
+                     utf8(paraTime ? thirdColumn : columnText()).c_str(), durationText().c_str());
 }

@@ -3,9 +3,13 @@
 #include "box/PluginHost.h"
 #include "host/platform/FileSystem.h"
 
+#include "host/gui/Frontend.h"
+
 #include <cstdlib>
+#include <dlfcn.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -59,6 +63,29 @@ TEST(BoxOptions, ChoosesTheHeadlessDisplayForScriptsAndChecksValues)
     EXPECT_FALSE(parse({"--bogus", "1"}, &error, &help));
     EXPECT_TRUE(parse({"--help"}, &error, &help));
     EXPECT_TRUE(help);
+}
+
+TEST(BoxOptions, RefusesMalformedServiceReferencesAndSpecialKeyScriptFiles)
+{
+    std::string error;
+    bool help = false;
+    EXPECT_TRUE(parse({"--epg-service", "1:0:1:64:1:13E:820000:0:0:0:"}, &error, &help)) << error;
+    // A line break would write a setting of its own into orvalis.cfg.
+    for (const char* bad : {"1:0:1:64:1:13E:820000:0:0:0:\nOfflineLog=1", "tg1", "", "1:0:1:64:1:13E:820000:0:0:0:\r"}) {
+        EXPECT_FALSE(parse({"--epg-service", bad}, &error, &help)) << bad;
+        EXPECT_NE(error.find("service reference"), std::string::npos) << error;
+        EXPECT_FALSE(parse({"--service", bad}, &error, &help)) << bad;
+    }
+
+    char dir[] = "/tmp/boxoptXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string fifo = std::string(dir) + "/keys";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0); // no writer: reading it would wait for ever
+    EXPECT_FALSE(parse({"--keys-file", fifo.c_str()}, &error, &help));
+    EXPECT_NE(error.find("FIFO"), std::string::npos) << error;
+    EXPECT_FALSE(parse({"--keys-file", dir}, &error, &help));
+    EXPECT_NE(error.find("folder"), std::string::npos) << error;
+    std::system((std::string("rm -rf ") + dir).c_str());
 }
 
 class PluginHostTest : public ::testing::Test {
@@ -122,6 +149,64 @@ TEST_F(PluginHostTest, ListsOnlyPluginDescriptionsWithAnObject)
     std::string error;
     EXPECT_FALSE(plugins.run(found[0], &result, &error)); // an empty file is no shared object
     EXPECT_FALSE(error.empty());
+}
+
+// Leaves every window at once, as a user pressing exit would.
+class ExitingFrontend : public host::Frontend {
+public:
+    ExitingFrontend() { host::setFrontend(this); }
+    ~ExitingFrontend() override { host::setFrontend(nullptr); }
+    void present(const host::FrameView&) override {}
+    host::InputEvent nextInput() override { return host::InputEvent(); }
+};
+
+TEST_F(PluginHostTest, UnloadsThePluginWhenItReturnsSoTheNextStartIsFresh)
+{
+    const std::string object = std::string(ORVALIS_BUILD_DIR) + "/src/orvalis.so";
+    std::ifstream probe(object);
+    if (!probe)
+        GTEST_SKIP() << "orvalis.so not built";
+    // A value left behind by a run must not be what the next start sees.
+    void* handle = dlopen(object.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    auto* channels = static_cast<int*>(dlsym(handle, "nb_channels"));
+    ASSERT_NE(channels, nullptr);
+    *channels = 5;
+    dlclose(handle);
+
+    ExitingFrontend frontend;
+    box::PluginHost plugins(object);
+    box::PluginInfo info{"Orvalis", "", "", object};
+    int result = -1;
+    std::string error;
+    ASSERT_TRUE(plugins.run(info, &result, &error)) << error;
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(dlopen(object.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded after plugin_exec returned";
+
+    handle = dlopen(object.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(*static_cast<int*>(dlsym(handle, "nb_channels")), 300);
+    dlclose(handle);
+}
+
+TEST_F(PluginHostTest, SaysWhyADescriptionIsNotAPlugin)
+{
+    write("/var/tuxbox/plugins/orvalis.cfg", "");
+    write("/lib/tuxbox/plugins/orvalis.cfg", "TimerStart=5\n");
+    box::PluginHost plugins("/opt/built/orvalis.so");
+    std::vector<std::string> passedOver;
+    EXPECT_TRUE(plugins.findPlugins(&passedOver).empty());
+    ASSERT_EQ(passedOver.size(), 2u);
+    EXPECT_NE(passedOver[0].find("/var/tuxbox/plugins/orvalis.cfg is empty"), std::string::npos) << passedOver[0];
+    EXPECT_NE(passedOver[1].find("no \"enigmaplugin=1\" line"), std::string::npos) << passedOver[1];
+
+    // A malformed EPG service is refused before anything is written.
+    std::system(("rm -rf " + m_root + "/var " + m_root + "/lib").c_str());
+    std::string error;
+    EXPECT_FALSE(plugins.installDefaultConfig("1:0:1:64:1:13E:820000:0:0:0:\nOfflineLog=1", &error));
+    EXPECT_NE(error.find("not a service reference"), std::string::npos) << error;
+    EXPECT_EQ(box::PluginHost::defaultConfigText("x\nOfflineLog=1").find("OfflineLog"), std::string::npos);
+    EXPECT_FALSE(std::ifstream(host::hostPath("/var/tuxbox/plugins/orvalis.cfg")).good());
 }
 
 } // namespace

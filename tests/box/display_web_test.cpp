@@ -228,11 +228,11 @@ TEST_F(WebDisplay, EventsAnnounceEveryNewScreen)
 TEST_F(WebDisplay, VanishedOrStuckBrowsersNeverHoldUpTheBox)
 {
     // One browser reads a little and goes away; another never reads at all.
-    int gone = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+    int gone = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     ASSERT_GE(gone, 0);
     readUntil(gone, "data: 0");
     close(gone);
-    int stuck = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+    int stuck = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     ASSERT_GE(stuck, 0);
 
     auto painting = std::async(std::launch::async, [this] {
@@ -242,7 +242,7 @@ TEST_F(WebDisplay, VanishedOrStuckBrowsersNeverHoldUpTheBox)
     EXPECT_EQ(painting.wait_for(20s), std::future_status::ready);
 
     // A browser that stays is still served, and its keys still reach the box.
-    int live = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+    int live = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     ASSERT_GE(live, 0);
     EXPECT_NE(readUntil(live, "data: 60\n\n").find("data: 60\n\n"), std::string::npos);
     auto c = client();
@@ -258,7 +258,7 @@ TEST_F(WebDisplay, EventStreamsAreBoundedButKeysStillGetThrough)
 {
     std::vector<int> streams;
     for (int i = 0; i < 8; ++i) {
-        int fd = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+        int fd = openRaw(web->port(), "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
         ASSERT_GE(fd, 0);
         ASSERT_NE(readUntil(fd, "data: 0").find("data: 0"), std::string::npos) << "stream " << i;
         streams.push_back(fd);

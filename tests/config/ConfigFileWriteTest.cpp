@@ -205,8 +205,8 @@ TEST_F(WriteCfgTest, FailedWriteLeavesTheOldFileWhole)
 {
     const std::string old = "TimerStart=1\nchannFilters=0101\n";
     load(old);
-    // Something in the way of the temporary file: the write cannot even start.
-    std::filesystem::create_directories(host::hostPath(std::string(kVarCfg) + ".tmp"));
+    // A read-only file is never replaced: the write cannot even start.
+    ASSERT_EQ(chmod(host::hostPath(kVarCfg).c_str(), 0444), 0);
     startOffs = 9;
     testing::internal::CaptureStderr();
     WriteCfg();
@@ -226,7 +226,8 @@ TEST_F(WriteCfgTest, LeftoverTemporaryFileDoesNotHarm)
 
     startOffs = 2;
     WriteCfg();
-    EXPECT_FALSE(exists(std::string(kVarCfg) + ".tmp"));
+    // Never written through: the new text goes to a freshly created file.
+    EXPECT_EQ(readFile(std::string(kVarCfg) + ".tmp"), "name=Orvalis\nTimerStart=99\nchannFil");
     load(readFile(kVarCfg));
     EXPECT_EQ(startOffs, 2);
 }
@@ -235,11 +236,12 @@ TEST_F(WriteCfgTest, SymbolicLinkStaysALink)
 {
     writeFile("/etc/orvalis/real.cfg", "TimerStart=1\n");
     std::filesystem::create_directories(std::filesystem::path(host::hostPath(kVarCfg)).parent_path());
-    std::filesystem::create_symlink(host::hostPath("/etc/orvalis/real.cfg"), host::hostPath(kVarCfg));
+    // As on the receiver, an absolute link names a path of the receiver's file system.
+    std::filesystem::create_symlink("/etc/orvalis/real.cfg", host::hostPath(kVarCfg));
     LoadCfg();
     startOffs = 6;
     WriteCfg();
-    EXPECT_TRUE(std::filesystem::is_symlink(host::hostPath(kVarCfg)));
+    EXPECT_TRUE(std::filesystem::is_symlink(host::fileSystemRoot() + kVarCfg)); // hostPath() would follow it
     EXPECT_NE(readFile("/etc/orvalis/real.cfg").find("\nTimerStart=6\n"), std::string::npos);
 }
 
@@ -251,6 +253,24 @@ TEST_F(WriteCfgTest, FilePermissionsAreKept)
     struct stat st {};
     ASSERT_EQ(stat(host::hostPath(kVarCfg).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(WriteCfgTest, SpecialFileInPlaceOfTheSettingsIsPassedOverNotReadOrReplaced)
+{
+    // A FIFO without a writer would block a plain open for ever.
+    std::filesystem::create_directories(std::filesystem::path(host::hostPath(kVarCfg)).parent_path());
+    ASSERT_EQ(mkfifo(host::hostPath(kVarCfg).c_str(), 0644), 0);
+    writeFile(kLibCfg, "TimerStart=3\n");
+    testing::internal::CaptureStderr();
+    LoadCfg();
+    startOffs = 4;
+    WriteCfg();
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("FIFO"), std::string::npos) << log;
+    struct stat st {};
+    ASSERT_EQ(lstat(host::hostPath(kVarCfg).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_NE(readFile(kLibCfg).find("\nTimerStart=4\n"), std::string::npos);
 }
 
 } // namespace

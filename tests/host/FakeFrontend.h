@@ -31,7 +31,7 @@ public:
     // Runs before the next input is handed out (inspect the screen between keys).
     FakeFrontend& then(std::function<void()> f)
     {
-        m_hooks.emplace_back(m_script.size(), std::move(f));
+        m_hooks.emplace_back(m_taken + m_script.size(), std::move(f)); // counted from the first input
         return *this;
     }
 

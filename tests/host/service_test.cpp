@@ -5,6 +5,8 @@
 #include "host/service/eZapMain.h"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -51,6 +53,51 @@ TEST(ServiceReference, EqualityIgnoresTheServiceTypeOfPlainDvbReferencesOnly)
     EXPECT_NE(tv, flagged1);
     eServiceReference withPath(eString("1:0:1:10:20:30:820000:0:0:0:/a"));
     EXPECT_NE(tv, withPath);
+}
+
+TEST(ServiceReference, OrderingAgreesWithEquality)
+{
+    // Pairs that operator== tells apart must never share a map key, and equal ones must.
+    const char* texts[] = {"1:0:1:10:20:30:820000:0:0:0:", "1:0:2:10:20:30:820000:0:0:0:",
+                           "1:64:1:10:20:30:820000:0:0:0:", "1:64:2:10:20:30:820000:0:0:0:",
+                           "1:128:1:10:20:30:820000:0:0:0:", "2:0:1:10:20:30:820000:0:0:0:",
+                           "2:0:2:10:20:30:820000:0:0:0:", "1:0:1:10:20:30:820000:0:0:0:/a"};
+    std::vector<eServiceReference> refs;
+    for (const char* t : texts)
+        refs.emplace_back(eString(t));
+    for (const auto& a : refs)
+        for (const auto& b : refs) {
+            bool equivalent = !(a < b) && !(b < a);
+            EXPECT_EQ(equivalent, a == b) << a.toString() << " vs " << b.toString();
+        }
+
+    std::map<eServiceReference, std::string> names;
+    names[refs[2]] = "flagged tv";
+    names[refs[3]] = "flagged radio";
+    names[refs[5]] = "other type";
+    names[refs[6]] = "other type, radio";
+    names[refs[1]] = "plain radio";
+    EXPECT_EQ(names.size(), 5u);
+    EXPECT_EQ(names[refs[2]], "flagged tv");
+    EXPECT_EQ(names[refs[0]], "plain radio"); // plain DVB references ignore the service type
+}
+
+TEST(ServiceInterface, ReplacingAServiceKeepsTheRecordsCallersHold)
+{
+    auto* si = eServiceInterface::getInstance();
+    si->clear();
+    eServiceReference ref(eString("1:0:1:A:B:C:820000:0:0:0:"));
+    si->addService({ref, "Uno", "Provider", 0});
+    eService* held = si->addRef(ref);
+    ASSERT_NE(held, nullptr);
+    si->addService({ref, "Uno HD", "Provider", 0}); // a rescan renames it
+    EXPECT_EQ(si->outstandingRefs(), 1);
+    EXPECT_EQ(si->addRef(ref), held);
+    EXPECT_EQ(held->service_name, "Uno HD");
+    si->removeRef(ref);
+    si->removeRef(ref);
+    EXPECT_EQ(si->outstandingRefs(), 0);
+    si->clear();
 }
 
 TEST(ServiceInterface, AddRefFindsKnownServicesAndCountsUses)
@@ -132,6 +179,15 @@ TEST(TimerStore, SerializationKeepsOddDescriptionsAndSkipsDamagedLines)
     EXPECT_EQ(back[0].start, t.start);
     EXPECT_EQ(back[0].duration, 6300);
     EXPECT_EQ(back[0].type, 1);
+
+    // Numbers out of range or not numbers at all damage their line only.
+    const std::string ref = "\t1:0:1:1a:5:13e:820000:0:0:0:\tx\n";
+    std::string odd = "9223372036854775000\t60\t0" + ref + "1796000000\t2147483647\t0" + ref +
+                      "-5\t60\t0" + ref + "17960000x0\t60\t0" + ref + "\t60\t0" + ref + "1796000000\t60\t0" + ref;
+    back = host::TimerStore::parse(odd);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].start, 1796000000);
+    EXPECT_EQ(back[0].duration, 60);
 }
 
 } // namespace

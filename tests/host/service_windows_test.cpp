@@ -7,7 +7,10 @@
 #include "host/service/eTimerListView.h"
 #include "host/service/eZapMain.h"
 
+#include "host/gui/Screen.h"
+
 #include <cstdlib>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -118,6 +121,138 @@ TEST_F(ServiceWindows, TimerListAddsWithGreenAndDeletesWithRedAfterConfirmation)
     list.hide();
     EXPECT_EQ(host::TimerStore::instance().timers().size(), 0u);
     EXPECT_EQ(fe.pending(), 0u);
+}
+
+// Runs the timer editor on a proposal; true when it closed with a stored timer.
+bool runEditor(const EITEvent& event, const eServiceReference& ref)
+{
+    eTimerEditView editor(event, 1, ref);
+    editor.show();
+    int result = editor.exec();
+    editor.hide();
+    return result == 0;
+}
+
+std::string screenText() { return host::describeScreen(); }
+
+TEST_F(ServiceWindows, TimersThatCannotBeStoredAreReportedAndNeverListed)
+{
+    FakeFrontend fe;
+    EITEvent event;
+    event.start_time = 1796000000;
+    event.duration = 3600;
+    auto& store = host::TimerStore::instance();
+    std::string said;
+
+    // A folder in the timer file's place: the user is told, the editor stays open.
+    ASSERT_TRUE(host::makeDirectories("/var/tuxbox/config/timers"));
+    fe.key(eRCKey::Ok).then([&] { said = screenText(); }).key(eRCKey::Ok).key(eRCKey::Exit);
+    EXPECT_FALSE(runEditor(event, m_first.services[0]));
+    EXPECT_NE(said.find("The timer was not stored."), std::string::npos) << said;
+    EXPECT_TRUE(store.timers().empty());
+    std::system(("rmdir " + m_root + "/var/tuxbox/config/timers").c_str());
+
+    // A read-only timer file stays as it is, and says so.
+    fe.key(eRCKey::Ok);
+    ASSERT_TRUE(runEditor(event, m_first.services[0]));
+    std::string file = host::hostPath(host::TimerStore::kFile);
+    ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+    event.start_time += 7200;
+    fe.key(eRCKey::Ok).then([&] { said = screenText(); }).key(eRCKey::Ok).key(eRCKey::Exit);
+    EXPECT_FALSE(runEditor(event, m_first.services[0]));
+    EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+    EXPECT_EQ(store.timers().size(), 1u);
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+    store.load();
+    EXPECT_EQ(store.timers().size(), 1u);
+
+    // No service (nothing playing) is refused with a message, not stored.
+    ASSERT_EQ(chmod(file.c_str(), 0644), 0);
+    fe.key(eRCKey::Ok).then([&] { said = screenText(); }).key(eRCKey::Ok).key(eRCKey::Exit);
+    EXPECT_FALSE(runEditor(event, eServiceReference()));
+    EXPECT_NE(said.find("A timer needs a service"), std::string::npos) << said;
+    EXPECT_EQ(store.timers().size(), 1u);
+}
+
+TEST_F(ServiceWindows, TwoBoxesOnOneRootKeepEachOthersTimers)
+{
+    FakeFrontend fe;
+    auto& store = host::TimerStore::instance();
+    EITEvent event;
+    event.start_time = 1796000000;
+    event.duration = 3600;
+    fe.key(eRCKey::Ok);
+    ASSERT_TRUE(runEditor(event, m_first.services[0]));
+
+    // The other box adds a timer after this one read the file.
+    host::Timer theirs;
+    theirs.service = m_first.services[0];
+    theirs.description = "theirs";
+    theirs.start = 1796100000;
+    theirs.duration = 600;
+    std::vector<host::Timer> onDisk = store.timers();
+    onDisk.push_back(theirs);
+    ASSERT_TRUE(host::writeFileInRoot(host::TimerStore::kFile, host::TimerStore::serialize(onDisk)));
+
+    event.start_time = 1796200000;
+    fe.key(eRCKey::Ok);
+    ASSERT_TRUE(runEditor(event, m_first.services[0]));
+    store.load();
+    ASSERT_EQ(store.timers().size(), 3u);
+    EXPECT_EQ(store.timers()[1].description, "theirs");
+
+    // Deleting in one box removes that timer only, even when the other box changed the file.
+    onDisk = store.timers();
+    onDisk.erase(onDisk.begin()); // the other box deleted the first one
+    ASSERT_TRUE(host::writeFileInRoot(host::TimerStore::kFile, host::TimerStore::serialize(onDisk)));
+    ASSERT_TRUE(store.remove(2));
+    store.load();
+    ASSERT_EQ(store.timers().size(), 1u);
+    EXPECT_EQ(store.timers()[0].description, "theirs");
+}
+
+TEST_F(ServiceWindows, OverlappingTimersOnAnotherServiceAreConfirmedAndMarked)
+{
+    FakeFrontend fe;
+    auto& store = host::TimerStore::instance();
+    EITEvent event;
+    event.start_time = 1796000000;
+    event.duration = 3600;
+    fe.key(eRCKey::Ok);
+    ASSERT_TRUE(runEditor(event, m_first.services[0]));
+
+    // The same service at an overlapping time needs no question: one tuner records it.
+    event.start_time += 1800;
+    fe.key(eRCKey::Ok);
+    ASSERT_TRUE(runEditor(event, m_first.services[0]));
+    ASSERT_EQ(store.timers().size(), 2u);
+
+    // Another service: the question defaults to No and the editor stays; Yes adds it.
+    std::string said;
+    fe.key(eRCKey::Ok).then([&] { said = screenText(); }).key(eRCKey::Ok);
+    fe.key(eRCKey::Ok).key(eRCKey::Left).key(eRCKey::Ok);
+    ASSERT_TRUE(runEditor(event, m_first.services[1]));
+    EXPECT_NE(said.find("A single tuner cannot record both."), std::string::npos) << said;
+    ASSERT_EQ(store.timers().size(), 3u);
+
+    // A timer that ends as the other begins does not clash.
+    event.start_time = 1796000000 + 5400;
+    fe.key(eRCKey::Ok);
+    ASSERT_TRUE(runEditor(event, m_first.services[2]));
+    ASSERT_EQ(store.timers().size(), 4u);
+
+    std::string listed;
+    fe.then([&] { listed = screenText(); }).key(eRCKey::Exit);
+    eTimerListView list;
+    list.show();
+    list.exec();
+    list.hide();
+    size_t marks = 0;
+    for (size_t at = listed.find("[overlap]"); at != std::string::npos; at = listed.find("[overlap]", at + 1))
+        ++marks;
+    EXPECT_EQ(marks, 3u) << listed; // both of the first service and the other one; not the one after
 }
 
 } // namespace

@@ -6,13 +6,20 @@
 #include <iterator>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include "MuxTestSupport.h"
+#include "mux/ModelGenerator.h"
 
 namespace {
 
 const std::string kTool = std::string(ORVALIS_BUILD_DIR) + "/src/mux/orvalis-mux";
+// A cross build runs the tool through the target's emulator.
+#ifndef ORVALIS_TOOL_RUNNER
+#define ORVALIS_TOOL_RUNNER ""
+#endif
+const std::string kRun = std::string(ORVALIS_TOOL_RUNNER) + kTool;
 
 bool haveTool()
 {
@@ -22,7 +29,7 @@ bool haveTool()
 
 std::vector<uint8_t> runToStdout(const std::string& args, int& status)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen((kTool + " " + args + " 2>/dev/null").c_str(), "r"), pclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen((kRun + " " + args + " 2>/dev/null").c_str(), "r"), pclose);
     std::vector<uint8_t> out;
     uint8_t buf[65536];
     size_t n;
@@ -50,7 +57,7 @@ TEST(CommandLine, WritesTheLibraryStreamToStdoutAndToAFile)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
     const std::string path = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-test.ts";
-    ASSERT_EQ(std::system((kTool + " " + args + " " + path).c_str()), 0);
+    ASSERT_EQ(std::system((kRun + " " + args + " " + path).c_str()), 0);
     std::ifstream f(path, std::ios::binary);
     const std::vector<uint8_t> written((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     EXPECT_EQ(written, expected);
@@ -73,4 +80,106 @@ TEST(CommandLine, RejectsBadOptionsAndExplainsItself)
     const std::string text(help.begin(), help.end());
     EXPECT_NE(text.find("--no-epg"), std::string::npos);
     EXPECT_NE(text.find("--bad-channel"), std::string::npos);
+}
+
+TEST(CommandLine, ListsTheWeekOnStdoutWithoutWritingAStream)
+{
+    if (!haveTool())
+        GTEST_SKIP() << "orvalis-mux not built";
+    int status = -1;
+    const auto out = runToStdout("--start 2026-12-08 --channels 3 --list -", status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::string text(out.begin(), out.end());
+    mux::Config cfg = muxtest::weekConfig();
+    cfg.channelCount = 3;
+    const mux::Model model = mux::generateModel(cfg);
+    // A day line before each broadcast day's programmes, then one line per programme.
+    size_t titles = 0, pos = 0;
+    while ((pos = text.find("\ntitle day ", pos)) != std::string::npos) {
+        ++titles;
+        ++pos;
+    }
+    EXPECT_EQ(titles, model.titles.size());
+    const size_t tuesday = text.find("day 0 Tue 2026-12-08\ntitle day 0 Tue 06:00 ch 1 ");
+    const size_t monday = text.find("day 6 Mon 2026-12-14\ntitle day 6 Mon 06:00 ");
+    EXPECT_NE(tuesday, std::string::npos);
+    EXPECT_NE(monday, std::string::npos);
+    EXPECT_LT(tuesday, monday);
+    EXPECT_EQ(text.rfind("channel 1 sid 0007 ", 0), 0u); // text only: no transport stream before it
+}
+
+namespace {
+
+// Exit status and standard error of the tool; standard output goes to `out`.
+int runTool(const std::string& args, const std::string& out, std::string* err)
+{
+    const std::string errFile = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-test.err";
+    int status = std::system((kTool + " " + args + " >" + out + " 2>" + errFile).c_str());
+    std::ifstream in(errFile);
+    *err = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::remove(errFile.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(CommandLine, NumbersAreParsedStrictly)
+{
+    if (!haveTool())
+        GTEST_SKIP() << "orvalis-mux not built";
+    std::string err;
+    for (const char* bad : {"--seed abc", "--seed 1x", "--seed ''", "--seed -1", "--seed 99999999999999999999",
+                            "--channels 1x", "--channels ''", "--channels 99999999999", "--channels ' 5'",
+                            "--days +3", "--onid 0x10000", "--orbital 13.0Ex", "--orbital nanE"}) {
+        EXPECT_EQ(runTool(std::string(bad) + " --channels 1 --passes 1 -", "/dev/null", &err), 2) << bad;
+        EXPECT_NE(err.find("bad --"), std::string::npos) << bad << ": " << err;
+    }
+    EXPECT_EQ(runTool("--seed 0x10 --channels 0x2 --passes 1 -", "/dev/null", &err), 0) << err;
+}
+
+TEST(CommandLine, WritesThroughSpecialOutputsAndReportsWriteErrors)
+{
+    if (!haveTool())
+        GTEST_SKIP() << "orvalis-mux not built";
+    const std::string dir = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-out";
+    std::system(("rm -rf " + dir + " && mkdir -p " + dir).c_str());
+    const std::string args = "--start 2026-12-08 --channels 1 --passes 1 ";
+    std::string err;
+
+    // A full disk behind standard output is an error with a message, not a silent success.
+    EXPECT_EQ(runTool(args + "-", "/dev/full", &err), 1);
+    EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
+
+    // A device stays a device (written through), and a link stays a link to a file that keeps its mode.
+    ASSERT_EQ(symlink("/dev/null", (dir + "/null").c_str()), 0);
+    EXPECT_EQ(runTool(args + dir + "/null", "/dev/null", &err), 0) << err;
+    struct stat st {};
+    ASSERT_EQ(lstat((dir + "/null").c_str(), &st), 0);
+    ASSERT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    std::ofstream(dir + "/real.ts") << "old";
+    ASSERT_EQ(chmod((dir + "/real.ts").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("real.ts", (dir + "/link.ts").c_str()), 0);
+    EXPECT_EQ(runTool(args + dir + "/link.ts", "/dev/null", &err), 0) << err;
+    ASSERT_EQ(lstat((dir + "/link.ts").c_str(), &st), 0);
+    ASSERT_TRUE(S_ISLNK(st.st_mode)); // stops here where a FIFO would be replaced too, and its reader wait for ever
+    ASSERT_EQ(stat((dir + "/real.ts").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_GT(st.st_size, 188);
+
+    // A FIFO gets the stream and stays a FIFO.
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0644), 0);
+    std::unique_ptr<FILE, int (*)(FILE*)> reader(popen(("wc -c < " + dir + "/fifo").c_str(), "r"), pclose);
+    EXPECT_EQ(runTool(args + dir + "/fifo", "/dev/null", &err), 0) << err;
+    long bytes = 0;
+    ASSERT_EQ(std::fscanf(reader.get(), "%ld", &bytes), 1);
+    EXPECT_EQ(bytes, st.st_size);
+    ASSERT_EQ(lstat((dir + "/fifo").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    // A folder is refused.
+    EXPECT_EQ(runTool(args + dir, "/dev/null", &err), 1);
+    EXPECT_NE(err.find("folder"), std::string::npos) << err;
+    std::system(("rm -rf " + dir).c_str());
 }

@@ -4,13 +4,16 @@
 
 namespace box {
 
-void InputQueue::push(host::InputEvent event)
+bool InputQueue::push(host::InputEvent event)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_events.size() >= m_capacity)
+            return false;
         m_events.push_back(std::move(event));
     }
     m_arrived.notify_one();
+    return true;
 }
 
 host::InputEvent InputQueue::pop()

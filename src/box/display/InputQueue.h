@@ -1,6 +1,7 @@
 #pragma once
 // Remote input from any number of producers (HTTP threads), taken in arrival order
-// by the GUI thread.
+// by the GUI thread. Bounded: while the GUI thread is busy (a long table read)
+// a flood of requests is refused instead of growing the box without limit.
 #include "host/gui/Frontend.h"
 
 #include <chrono>
@@ -14,7 +15,11 @@ namespace box {
 
 class InputQueue {
 public:
-    void push(host::InputEvent event);
+    static constexpr std::size_t kDefaultCapacity = 256;
+    explicit InputQueue(std::size_t capacity = kDefaultCapacity) : m_capacity(capacity) {}
+
+    // False, and nothing queued, when the queue is full.
+    bool push(host::InputEvent event);
     // Blocks until an event is there.
     host::InputEvent pop();
     // Waits at most `timeout`; nothing when none came.
@@ -25,6 +30,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::deque<host::InputEvent> m_events;
+    std::size_t m_capacity;
 };
 
 } // namespace box

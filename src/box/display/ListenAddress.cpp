@@ -1,5 +1,6 @@
 #include "box/display/ListenAddress.h"
 
+#include <arpa/inet.h>
 #include <cctype>
 
 namespace box {
@@ -45,6 +46,92 @@ std::string ListenAddress::url(int boundPort) const
     if (shown.find(':') != std::string::npos)
         shown = "[" + shown + "]";
     return "http://" + shown + ":" + std::to_string(boundPort) + "/";
+}
+
+namespace {
+
+std::string lower(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool isIpv4(const std::string& h)
+{
+    in_addr a {};
+    return inet_pton(AF_INET, h.c_str(), &a) == 1;
+}
+
+bool isIpv6(const std::string& h)
+{
+    in6_addr a {};
+    return inet_pton(AF_INET6, h.c_str(), &a) == 1;
+}
+
+bool isLoopback(const std::string& h)
+{
+    in_addr a {};
+    if (inet_pton(AF_INET, h.c_str(), &a) == 1)
+        return (ntohl(a.s_addr) >> 24) == 127;
+    return h == "::1" || h == "localhost";
+}
+
+} // namespace
+
+bool ListenAddress::acceptsHost(std::string_view header, int boundPort) const
+{
+    // "name", "name:port", "[v6]" or "[v6]:port". The name is what matters
+    // against rebinding; a port, when given, must be ours.
+    std::string name;
+    std::string_view portText;
+    bool hasPort = false;
+    if (!header.empty() && header.front() == '[') {
+        size_t close = header.find(']');
+        if (close == std::string_view::npos)
+            return false;
+        name = lower(header.substr(1, close - 1));
+        std::string_view rest = header.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':')
+                return false;
+            portText = rest.substr(1);
+            hasPort = true;
+        }
+        if (!isIpv6(name))
+            return false;
+    } else {
+        size_t colon = header.find(':');
+        name = lower(header.substr(0, colon));
+        if (colon != std::string_view::npos) {
+            portText = header.substr(colon + 1);
+            hasPort = true;
+        }
+        if (!name.empty() && name.back() == '.')
+            name.pop_back(); // "localhost." is localhost
+    }
+    int port = boundPort;
+    if (hasPort) {
+        if (portText.empty() || portText.size() > 5)
+            return false;
+        port = 0;
+        for (char c : portText) {
+            if (!std::isdigit(static_cast<unsigned char>(c)))
+                return false;
+            port = port * 10 + (c - '0');
+        }
+    }
+    if (name.empty() || port != boundPort)
+        return false;
+    std::string own = lower(host);
+    if (name == own)
+        return true;
+    bool wildcard = own == "0.0.0.0" || own == "::";
+    if ((isLoopback(own) || wildcard) && isLoopback(name))
+        return true;
+    // Name resolution (and so rebinding) never turns an address literal into another host.
+    return wildcard && (isIpv4(name) || isIpv6(name));
 }
 
 } // namespace box

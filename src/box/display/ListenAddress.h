@@ -13,6 +13,13 @@ struct ListenAddress {
     static std::optional<ListenAddress> parse(std::string_view text);
     // The URL a browser on this machine opens to reach the address.
     std::string url(int boundPort) const;
+
+    // Whether a request's Host header names this server. A page on another name
+    // that resolves to the box (DNS rebinding) must not reach it: accepted are
+    // the listen host itself, localhost and loopback literals when listening on
+    // loopback, and any address literal when listening on all addresses; a
+    // port, when given, must be the bound one.
+    bool acceptsHost(std::string_view hostHeader, int boundPort) const;
 };
 
 } // namespace box

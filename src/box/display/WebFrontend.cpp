@@ -1,5 +1,6 @@
 #include "box/display/WebFrontend.h"
 
+#include "box/display/GuardedServer.h"
 #include "box/display/KeyboardMap.h"
 #include "box/display/ListenAddress.h"
 #include "box/display/WebAssets.h"
@@ -23,6 +24,9 @@ constexpr int kScreenHeight = 576;
 constexpr int kMaxEventStreams = 8;
 constexpr int kServerThreads = kMaxEventStreams + 16;
 constexpr size_t kMaxBody = 4096;
+// Connections that have not yet sent their whole request; beyond this the
+// longest waiting is dropped, which leaves threads for the page and the keys.
+constexpr size_t kMaxWaitingConnections = 12;
 // Idle streams send a comment this often, which is also how a vanished browser
 // is noticed and its thread freed.
 constexpr auto kEventKeepAlive = std::chrono::seconds(10);
@@ -112,8 +116,8 @@ void setPageHeaders(httplib::Response& res)
 
 } // namespace
 
-WebFrontend::WebFrontend()
-    : m_server(std::make_unique<httplib::Server>())
+WebFrontend::WebFrontend(const WebOptions& options)
+    : m_server(std::make_unique<GuardedServer>(options.requestTime, kMaxWaitingConnections))
     , m_frames(kScreenWidth, kScreenHeight)
 {
 }
@@ -129,7 +133,8 @@ std::unique_ptr<WebFrontend> WebFrontend::start(const WebOptions& options, std::
         setError("invalid listen address \"" + options.listen + "\" (expected HOST:PORT, e.g. 127.0.0.1:8080)");
         return nullptr;
     }
-    std::unique_ptr<WebFrontend> web(new WebFrontend());
+    std::unique_ptr<WebFrontend> web(new WebFrontend(options));
+    web->m_address = *address;
     httplib::Server& server = *web->m_server;
     // Only SO_REUSEADDR: port sharing would let a second box "bind" a port already in use.
     server.set_socket_options([](socket_t sock) {
@@ -238,6 +243,15 @@ void WebFrontend::addRoutes()
     s.Post("/text", [this](const httplib::Request& req, httplib::Response& res) { takeText(req, res); });
     postOnly("/text");
 
+    // Every request, the page and the screen included, names this server: a
+    // foreign name resolving to the box (DNS rebinding) gets nothing.
+    s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        if (!req.has_header("Host") || m_address.acceptsHost(req.get_header_value("Host"), m_port))
+            return httplib::Server::HandlerResponse::Unhandled;
+        fail(res, 403, "this box is not reached under that name");
+        return httplib::Server::HandlerResponse::Handled;
+    });
+
     s.set_error_handler([](const httplib::Request&, httplib::Response& res) {
         if (res.body.empty())
             res.set_content(std::to_string(res.status) + " " + statusText(res.status) + "\n",
@@ -306,7 +320,15 @@ void WebFrontend::takeKey(const httplib::Request& req, httplib::Response& res)
     host::InputEvent event;
     event.kind = host::InputEvent::Kind::Key;
     event.key = *key;
-    m_input.push(std::move(event));
+    queue(std::move(event), res);
+}
+
+void WebFrontend::queue(host::InputEvent event, httplib::Response& res)
+{
+    if (!m_input.push(std::move(event))) {
+        res.set_header("Retry-After", "1");
+        return fail(res, 503, "the box is busy; too many keys are waiting");
+    }
     res.status = 204;
 }
 
@@ -321,8 +343,7 @@ void WebFrontend::takeText(const httplib::Request& req, httplib::Response& res)
     host::InputEvent event;
     event.kind = host::InputEvent::Kind::Text;
     event.text = req.body;
-    m_input.push(std::move(event));
-    res.status = 204;
+    queue(std::move(event), res);
 }
 
 std::unique_ptr<host::Frontend> makeWebFrontend(const WebOptions& options, std::string* error)

@@ -5,9 +5,11 @@
 // /text for nextInput(). The GUI thread never waits on the network.
 #include "box/display/FrameStore.h"
 #include "box/display/InputQueue.h"
+#include "box/display/ListenAddress.h"
 #include "host/gui/Frontend.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -22,6 +24,8 @@ namespace box {
 
 struct WebOptions {
     std::string listen = "127.0.0.1:8080"; // port 0 picks a free port
+    // A request must arrive in full within this time, however slowly it trickles in.
+    std::chrono::milliseconds requestTime{10000};
 };
 
 class WebFrontend : public host::Frontend {
@@ -38,12 +42,13 @@ public:
     std::size_t pendingInput() const { return m_input.size(); }
 
 private:
-    WebFrontend();
+    explicit WebFrontend(const WebOptions& options);
     void addRoutes();
     void serveEvents(const httplib::Request& req, httplib::Response& res);
     void serveScreen(const httplib::Request& req, httplib::Response& res);
     void takeKey(const httplib::Request& req, httplib::Response& res);
     void takeText(const httplib::Request& req, httplib::Response& res);
+    void queue(host::InputEvent event, httplib::Response& res);
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
@@ -51,6 +56,7 @@ private:
     InputQueue m_input;
     std::atomic<int> m_eventStreams{0};
     std::atomic<bool> m_stopping{false};
+    ListenAddress m_address;
     int m_port = 0;
     std::string m_url;
 };

@@ -1,8 +1,13 @@
 #include "host/service/TimerStore.h"
+#include "host/platform/FileLock.h"
 #include "host/platform/FileSystem.h"
+#include "host/platform/Log.h"
+#include "host/service/eServiceInterface.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <sstream>
 
 namespace host {
@@ -40,12 +45,56 @@ std::string unescape(const std::string& s)
     return out;
 }
 
+// A whole decimal number within [low, high].
+bool parseInteger(const std::string& text, long long low, long long high, long long* out)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high)
+        return false;
+    *out = v;
+    return true;
+}
+
 } // namespace
+
+bool Timer::operator==(const Timer& o) const
+{
+    return service == o.service && description == o.description && start == o.start && duration == o.duration &&
+           type == o.type;
+}
+
+bool Timer::clashesWith(const Timer& o) const
+{
+    if (service == o.service)
+        return false;
+    return start < o.start + o.duration && o.start < start + duration;
+}
 
 const char* shortWeekday(int wday)
 {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     return wday >= 0 && wday < 7 ? kDays[wday] : "";
+}
+
+eString timerLine(const Timer& t, bool clashing)
+{
+    struct tm s {}, e {};
+    time_t end = t.start + t.duration;
+    localtime_r(&t.start, &s);
+    localtime_r(&end, &e);
+    eString name = t.description;
+    if (name.empty()) {
+        if (const auto* entry = eServiceInterface::getInstance()->find(t.service))
+            name = entry->name;
+    }
+    eString text;
+    text.sprintf("%s %02d.%02d. %02d:%02d-%02d:%02d  %s%s", shortWeekday(s.tm_wday), s.tm_mday, s.tm_mon + 1, s.tm_hour,
+                 s.tm_min, e.tm_hour, e.tm_min, clashing ? "[overlap] " : "", name.c_str());
+    return text;
 }
 
 TimerStore& TimerStore::instance()
@@ -81,9 +130,13 @@ std::vector<Timer> TimerStore::parse(const std::string& text)
         if (f.size() != 4)
             continue; // a damaged line loses only itself
         Timer t;
-        t.start = static_cast<time_t>(std::atoll(f[0].c_str()));
-        t.duration = std::atoi(f[1].c_str());
-        t.type = std::atoi(f[2].c_str());
+        long long start = 0, duration = 0, type = 0;
+        if (!parseInteger(f[0], 0, kLatestStart, &start) || !parseInteger(f[1], 0, kLongestTimer, &duration) ||
+            !parseInteger(f[2], INT_MIN, INT_MAX, &type))
+            continue; // out of range: the line is damaged
+        t.start = static_cast<time_t>(start);
+        t.duration = static_cast<int>(duration);
+        t.type = static_cast<int>(type);
         t.service = eServiceReference(eString(f[3]));
         t.description = unescape(line.substr(pos));
         if (!t.service.valid())
@@ -95,38 +148,84 @@ std::vector<Timer> TimerStore::parse(const std::string& text)
 
 bool TimerStore::load()
 {
+    if (reload())
+        return true;
     m_timers.clear();
-    std::ifstream in(hostPath(kFile), std::ios::binary);
-    if (!in)
+    logMessage("box", "%s", m_error.c_str());
+    return false;
+}
+
+bool TimerStore::reload()
+{
+    std::string text;
+    std::string error;
+    if (!readRegularFile(kFile, &text, kMaxFileBytes, &error)) {
+        if (errno == ENOENT) {
+            m_timers.clear();
+            return true;
+        }
+        m_error = "The timer file cannot be read: " + error;
         return false;
-    std::stringstream buf;
-    buf << in.rdbuf();
-    m_timers = parse(buf.str());
+    }
+    m_timers = parse(text);
     return true;
 }
 
-bool TimerStore::save() const
+bool TimerStore::save()
 {
-    std::string file = hostPath(kFile);
-    std::string dir = std::string(kFile).substr(0, std::string(kFile).rfind('/'));
-    makeDirectories(dir);
-    return writeFileAtomically(file, serialize(m_timers));
+    std::string file = kFile;
+    makeDirectories(file.substr(0, file.rfind('/')));
+    std::string error;
+    if (!writeFileInRoot(kFile, serialize(m_timers), &error)) {
+        m_error = error;
+        return false;
+    }
+    return true;
+}
+
+std::vector<size_t> TimerStore::clashes(const Timer& timer) const
+{
+    std::vector<size_t> found;
+    for (size_t i = 0; i < m_timers.size(); ++i)
+        if (timer.clashesWith(m_timers[i]))
+            found.push_back(i);
+    return found;
 }
 
 bool TimerStore::add(const Timer& timer)
 {
+    std::string file = kFile;
+    makeDirectories(file.substr(0, file.rfind('/')));
+    FileLock lock(kLockFile);
+    if (!reload())
+        return false; // never overwrite a file that could not be read
+    std::vector<Timer> before = m_timers;
     auto it = std::upper_bound(m_timers.begin(), m_timers.end(), timer,
                                [](const Timer& a, const Timer& b) { return a.start < b.start; });
     m_timers.insert(it, timer);
-    return save();
+    if (save())
+        return true;
+    m_timers = before;
+    return false;
 }
 
 bool TimerStore::remove(size_t index)
 {
     if (index >= m_timers.size())
         return false;
-    m_timers.erase(m_timers.begin() + static_cast<long>(index));
-    return save();
+    Timer gone = m_timers[index];
+    FileLock lock(kLockFile);
+    if (!reload())
+        return false;
+    auto it = std::find(m_timers.begin(), m_timers.end(), gone);
+    if (it == m_timers.end())
+        return true; // another box removed it already
+    std::vector<Timer> before = m_timers;
+    m_timers.erase(it);
+    if (save())
+        return true;
+    m_timers = before;
+    return false;
 }
 
 } // namespace host

@@ -14,6 +14,19 @@ const eServiceInterface::Entry* eServiceInterface::find(const eServiceReference&
     return nullptr;
 }
 
+void eServiceInterface::fillRecord(eService& record, const Entry& e)
+{
+    record.service_name = e.name;
+    if (!record.dvb)
+        record.dvb = new eServiceDVB;
+    record.dvb->service_id = e.ref.data[1];
+    record.dvb->transport_stream_id = e.ref.data[2];
+    record.dvb->original_network_id = e.ref.data[3];
+    record.dvb->service_type = e.ref.data[0];
+    record.dvb->dvb_namespace = eDVBNamespace(e.ref.data[4]);
+    record.dvb->service_provider = e.provider;
+}
+
 eService* eServiceInterface::addRef(const eServiceReference& ref)
 {
     const Entry* e = find(ref);
@@ -22,14 +35,7 @@ eService* eServiceInterface::addRef(const eServiceReference& ref)
     Handed& h = m_handed[e->ref];
     if (!h.record) {
         h.record = std::make_unique<eService>();
-        h.record->service_name = e->name;
-        h.record->dvb = new eServiceDVB;
-        h.record->dvb->service_id = e->ref.data[1];
-        h.record->dvb->transport_stream_id = e->ref.data[2];
-        h.record->dvb->original_network_id = e->ref.data[3];
-        h.record->dvb->service_type = e->ref.data[0];
-        h.record->dvb->dvb_namespace = eDVBNamespace(e->ref.data[4]);
-        h.record->dvb->service_provider = e->provider;
+        fillRecord(*h.record, *e);
     }
     ++h.uses;
     return h.record.get();
@@ -59,7 +65,10 @@ void eServiceInterface::addService(const Entry& entry)
     for (auto& e : m_entries) {
         if (e.ref == entry.ref) {
             e = entry;
-            m_handed.erase(entry.ref);
+            // A caller may still hold the record from addRef: refresh it in place.
+            auto it = m_handed.find(entry.ref);
+            if (it != m_handed.end() && it->second.record)
+                fillRecord(*it->second.record, e);
             return;
         }
     }

@@ -38,6 +38,8 @@ public:
     int outstandingRefs() const; // records handed out and not released
 
 private:
+    static void fillRecord(eService& record, const Entry& entry);
+
     std::vector<Entry> m_entries;
     std::vector<Bouquet> m_bouquets;
     struct Handed {

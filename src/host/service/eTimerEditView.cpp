@@ -1,6 +1,7 @@
 #include "host/service/eTimerEditView.h"
 #include "host/gui/eButton.h"
 #include "host/gui/eLabel.h"
+#include "host/gui/eMessageBox.h"
 #include "host/gui/eNumber.h"
 #include "host/gui/eStatusBar.h"
 #include "host/gui/eTextInputField.h"
@@ -117,14 +118,46 @@ void eTimerEditView::updateEnd()
     m_end->setText(text.sprintf("%02d:%02d", e.tm_hour, e.tm_min));
 }
 
+namespace {
+
+int ask(const eString& text, int flags, int defaultButton)
+{
+    eMessageBox box(text, "Timer:", flags, defaultButton);
+    box.show();
+    int answer = box.exec();
+    box.hide();
+    return answer;
+}
+
+} // namespace
+
 void eTimerEditView::addTimer()
 {
+    if (!m_service.valid()) {
+        ask("No service is chosen (nothing is playing).\nA timer needs a service to record.",
+            eMessageBox::btOK | eMessageBox::iconError, eMessageBox::btOK);
+        return;
+    }
     host::Timer t;
     t.service = m_service;
     t.description = m_description->getText();
     t.start = start();
     t.duration = duration();
     t.type = m_type;
-    host::TimerStore::instance().add(t);
+    auto& store = host::TimerStore::instance();
+    std::vector<size_t> clashes = store.clashes(t);
+    if (!clashes.empty()) {
+        const host::Timer& other = store.timers()[clashes.front()];
+        eString text = "This timer overlaps the timer\n" + host::timerLine(other) +
+                       "\non another service. A single tuner cannot record both.\nAdd it anyway?";
+        if (ask(text, eMessageBox::btYes | eMessageBox::btNo | eMessageBox::iconWarning, eMessageBox::btNo) !=
+            eMessageBox::btYes)
+            return;
+    }
+    if (!store.add(t)) {
+        ask("The timer was not stored.\n" + store.lastError(), eMessageBox::btOK | eMessageBox::iconError,
+            eMessageBox::btOK);
+        return;
+    }
     close(0);
 }

@@ -10,21 +10,12 @@
 
 namespace {
 
-eString timerText(const host::Timer& t)
+bool clashing(const std::vector<host::Timer>& timers, size_t i)
 {
-    struct tm s, e;
-    time_t end = t.start + t.duration;
-    localtime_r(&t.start, &s);
-    localtime_r(&end, &e);
-    eString name = t.description;
-    if (name.empty()) {
-        if (const auto* entry = eServiceInterface::getInstance()->find(t.service))
-            name = entry->name;
-    }
-    eString text;
-    text.sprintf("%s %02d.%02d. %02d:%02d-%02d:%02d  %s", host::shortWeekday(s.tm_wday), s.tm_mday, s.tm_mon + 1, s.tm_hour,
-                 s.tm_min, e.tm_hour, e.tm_min, name.c_str());
-    return text;
+    for (size_t j = 0; j < timers.size(); ++j)
+        if (j != i && timers[i].clashesWith(timers[j]))
+            return true;
+    return false;
 }
 
 eLabel* legend(eWidget* parent, int x, int y, const char* text, const char* colour)
@@ -75,7 +66,7 @@ void eTimerListView::fill()
     m_list->clearList();
     const auto& timers = host::TimerStore::instance().timers();
     for (size_t i = 0; i < timers.size(); ++i)
-        new eListBoxEntryText(m_list, timerText(timers[i]), reinterpret_cast<void*>(static_cast<uintptr_t>(i)));
+        new eListBoxEntryText(m_list, host::timerLine(timers[i], clashing(timers, i)), reinterpret_cast<void*>(static_cast<uintptr_t>(i)));
     m_list->endAtomic();
     if (timers.empty())
         m_empty->show();
@@ -94,8 +85,14 @@ void eTimerListView::removeCurrent()
     ask.show();
     int answer = ask.exec();
     ask.hide();
-    if (answer == eMessageBox::btYes)
-        host::TimerStore::instance().remove(index);
+    auto& store = host::TimerStore::instance();
+    if (answer == eMessageBox::btYes && !store.remove(index)) {
+        eMessageBox failed("The timer was not deleted.\n" + store.lastError(), "Timer list:",
+                           eMessageBox::btOK | eMessageBox::iconError, eMessageBox::btOK);
+        failed.show();
+        failed.exec();
+        failed.hide();
+    }
     fill();
 }
 

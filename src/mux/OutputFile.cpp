@@ -1,0 +1,146 @@
+#include "mux/OutputFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mux {
+namespace {
+
+bool writeAll(int fd, const std::vector<uint8_t>& data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool failWith(std::string* error, const std::string& text)
+{
+    *error = text;
+    return false;
+}
+
+std::string reason() { return std::strerror(errno); }
+
+// Replaces a regular file (or creates one) by way of a fresh temporary file.
+bool replaceFile(const std::string& path, const struct stat* existing, const std::vector<uint8_t>& data,
+                 std::string* error)
+{
+    std::random_device random;
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tmp = path + "." + std::to_string(random()) + ".tmp";
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return failWith(error, "cannot write " + path + ": " + reason());
+    if (existing)
+        fchmod(fd, existing->st_mode & 07777);
+    bool ok = writeAll(fd, data) && fsync(fd) == 0;
+    int err = errno;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        errno = err;
+        return failWith(error, "cannot write " + path + ": " + reason());
+    }
+    return true;
+}
+
+} // namespace
+
+bool writeOutput(const std::string& path, const std::vector<uint8_t>& data, std::string* error)
+{
+    if (path == "-") {
+        if (!writeAll(STDOUT_FILENO, data))
+            return failWith(error, "cannot write to standard output: " + reason());
+        return true;
+    }
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            return failWith(error, "cannot write " + path + ": " + reason());
+        return replaceFile(path, nullptr, data, error);
+    }
+    std::string target = path;
+    if (S_ISLNK(st.st_mode)) {
+        // Follow the link, so that it stays a link and its target gets the stream.
+        char* real = realpath(path.c_str(), nullptr);
+        if (!real)
+            return failWith(error, "cannot write " + path + ": a symbolic link that leads nowhere (" + reason() + ")");
+        target = real;
+        std::free(real);
+        if (stat(target.c_str(), &st) != 0)
+            return failWith(error, "cannot write " + path + ": " + reason());
+    }
+    if (S_ISREG(st.st_mode))
+        return replaceFile(target, &st, data, error);
+    if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
+        int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return failWith(error, "cannot write " + path + ": " + reason());
+        bool ok = writeAll(fd, data);
+        int err = errno;
+        ok = ::close(fd) == 0 && ok;
+        if (!ok) {
+            errno = err;
+            return failWith(error, "cannot write " + path + ": " + reason());
+        }
+        return true;
+    }
+    return failWith(error, "cannot write " + path + ": " +
+                               (S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a file, FIFO or character device"));
+}
+
+bool parseInteger(const std::string& text, long long lo, long long hi, long long* out)
+{
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) || (text[0] == '+') ||
+        (text[0] == '-' && lo >= 0))
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    long long v = std::strtoll(text.c_str(), &end, hex ? 16 : 10);
+    if (errno != 0 || *end != '\0' || end == text.c_str() || v < lo || v > hi)
+        return false;
+    *out = v;
+    return true;
+}
+
+bool parseSeed(const std::string& text, uint64_t* out)
+{
+    if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0])))
+        return false; // no sign, no blank: strtoull would take "-1" as 2^64-1
+    errno = 0;
+    char* end = nullptr;
+    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    unsigned long long v = std::strtoull(text.c_str(), &end, hex ? 16 : 10);
+    if (errno != 0 || *end != '\0' || end == text.c_str())
+        return false;
+    *out = v;
+    return true;
+}
+
+} // namespace mux
