@@ -230,6 +230,8 @@ bool OfflineWeekReader::readTitles(Week& week, std::string* error) const
         std::string title = f[4];
         for (size_t k = 5; k + 2 < f.size(); ++k)
             title += "<>" + f[k];
+        while (!title.empty() && title.back() == ' ')
+            title.pop_back(); // the padding of the broadcast field, as from the air
         t.title = title;
         if (day == 7) {
             t.day = 7;

@@ -46,11 +46,18 @@ for week in "2026-12-08 7 --repeat-percent 20 --missing-percent 10 --junk --bad-
         fail "$start offline export differs from the listing"
 done
 
-# A box's file system root: the configuration in its plug-in folder names the offline folder.
-mkdir -p root/var/tuxbox/plugins root/hdd/orvalis
-cp offline/*.gep root/hdd/orvalis/
-sed 's#^OfflinePath=.*#OfflinePath=/hdd/orvalis/#' offline/orvalis.cfg > root/var/tuxbox/plugins/orvalis.cfg
-"$xmltv" --root root -o root.xml && cmp -s root.xml offline.xml || fail "--root exports differently from --offline"
+# The plug-in's own logging run in the box at 06:00 of the first day (Setup, Log,
+# Yes), then the export of the box's file system root: its configuration names the
+# offline folder and holds the log date.
+"$mux" --start 2026-12-08 --list week.txt week.ts || fail "orvalis-mux failed"
+epg=$("$mux" --print-epg-service)
+timeout 300 faketime '2026-12-08 06:00:00' "$build/src/box/box" --quiet --root root --ts week.ts --service "$epg" \
+    --epg-service "$epg" --display headless --keys "ok blue left ok exit exit" || fail "the logging run in the box failed"
+[ -s root/hdd/orvalis/titles.gep ] || fail "the logging run wrote no titles.gep (Setup, Log, Yes in the box)"
+"$xmltv" --root root -o root.xml || fail "export of the box's offline files failed"
+validate root.xml
+python3 "$here/xmltv_check.py" week.txt root.xml 2026-12-08 --titles-as-logged ||
+    fail "the export of the logging run differs from the listing"
 
 # Dated from the system clock: before 06:00 the broadcast day is still the day before.
 "$mux" --start 2026-12-08 week.ts && "$xmltv" --ts week.ts -o week.xml || fail "export of the sample week failed"
