@@ -28,6 +28,9 @@ fi
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
+# A known service that plays at start: the timer editor refuses timers without one.
+mkdir -p "$root/var/tuxbox/config"
+printf '1:0:1:1:1:1:820000:0:0:0:\tWeb test\n' > "$root/var/tuxbox/config/services"
 timeout 300 node "$web/web_display.mjs" "$box" "$root"
 status=$?
 if [ $status -eq 124 ]; then
