@@ -35,7 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     tp.add(data + kOps, size - kOps);
     tp.tune(0);
     demux::VirtualDemuxFile file(tp, O_RDWR);
-    const size_t count = tp.stream(0).packetCount();
+    // PIDs of the stream's packets, so that filters find sections at all.
+    std::vector<uint16_t> pids;
+    for (size_t i = 0; i + 188 <= size - kOps && pids.size() < 256; i += 188)
+        if (data[kOps + i] == 0x47)
+            pids.push_back(ts::packetPid(data + kOps + i));
 
     dmxSctFilterParams params;
     std::memset(&params, 0, sizeof params);
@@ -46,8 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         switch (op % 4) {
         case 0:
             std::memset(&params, 0, sizeof params);
-            // The PID of a packet of the stream, so that sections are found at all.
-            params.pid = count ? ts::packetPid(tp.stream(0).packet(a % count)) : a;
+            params.pid = !pids.empty() ? pids[a % pids.size()] : a;
             params.filter.filter[0] = b;
             params.filter.mask[0] = c & 0x80 ? 0xFF : 0x00;
             params.timeout = 1 + (c & 0x0F) * 10;

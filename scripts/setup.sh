@@ -1,19 +1,41 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Orvalis needs on Debian 12, then
-# configures and builds into the given folder (default: build).
+# Installs what building and running Orvalis needs on Debian 12, then configures
+# and builds into the given folder (default: build).
+#
+#   scripts/setup.sh [--test] [BUILD_DIR [CMAKE_ARGS...]]
+#
+# --test also installs what the tests need (GoogleTest, Google Benchmark, the
+# browser and its driver, a virtual X server, ffmpeg, faketime, the XMLTV
+# validator, the Debian packaging tools) and builds the tests and benchmarks.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+tests=0
+if [ "${1:-}" = "--test" ]; then
+  tests=1
+  shift
+fi
 build="${1:-$here/build}"
 shift || true
 
+# Building and running the box, orvalis-mux and orvalis-xmltv.
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config
   libsigc++-3.0-dev libfreetype-dev fonts-urw-base35 libpng-dev libsdl2-dev
-  libdvbv5-dev libdvbpsi-dev libcpp-httplib-dev libgtest-dev libbenchmark-dev
-  ffmpeg xvfb xauth xdotool x11-apps faketime chromium clang libclang-rt-14-dev python3
+  libdvbv5-dev libcpp-httplib-dev
 )
-command -v node >/dev/null 2>&1 || packages+=(nodejs)
-command -v npm >/dev/null 2>&1 || packages+=(npm)
+# The tests on top: unit tests and benchmarks, the browser test (chromium driven by
+# python3-selenium through chromium-driver), the window test (Xvfb, xdotool), the
+# capture test (ffprobe), clock tests (faketime), the XMLTV check (tv_validate_file),
+# the package test (dpkg-shlibdeps, file), and clang for the fuzz targets.
+test_packages=(
+  libgtest-dev libbenchmark-dev python3 git
+  chromium chromium-driver python3-selenium
+  xvfb xauth xdotool x11-apps ffmpeg faketime xmltv-util dpkg-dev file
+  clang libclang-rt-14-dev
+)
+if ((tests)); then
+  packages+=("${test_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,5 +49,8 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+if ((tests)); then
+  set -- -DORVALIS_TESTS=ON "$@"
+fi
 cmake -S "$here" -B "$build" -G Ninja "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"

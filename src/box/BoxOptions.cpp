@@ -12,7 +12,9 @@ const char* boxUsage()
     return "usage: box [options]\n"
            "  --root DIR            folder that stands for the receiver's / (default: box-root)\n"
            "  --plugin FILE         plug-in shared object (default: the one built with the box)\n"
-           "  --ts FILE             a transport stream: one transponder (repeatable; - reads standard input)\n"
+           "  --ts FILE             a transport stream: one transponder (repeatable; - reads standard input).\n"
+           "                        Regular files (also as standard input) start over at their end;\n"
+           "                        pipes, FIFOs and devices are live: played as they come, never again\n"
            "  --dvb-adapter N       use the kernel demux /dev/dvb/adapterN/demux0 instead\n"
            "  --realtime            play streams at their own pace instead of as fast as possible\n"
            "  --service REF         service playing at start (default: the first service found)\n"
@@ -29,8 +31,15 @@ const char* boxUsage()
            "  --skin FILE           skin file (default: the skin shipped with the box)\n"
            "  --list-services       print the services found in the streams (reference, name,\n"
            "                        provider, one per line) and exit\n"
+           "  --list-events         print the EPG cache after the scan (service, start UTC,\n"
+           "                        duration, event name, one per line) and exit\n"
+           "  --clock SOURCE        the box's clock: system (the default: the system time, which\n"
+           "                        faketime moves) or stream (the time the tuned stream sends in\n"
+           "                        its TDT/TOT; without them, the latest start of a present event\n"
+           "                        in its EIT; else the system time)\n"
            "  --quiet               no log lines on standard error\n"
-           "  --help                this text\n";
+           "  --help                this text\n"
+           "  --version             the version\n";
 }
 
 namespace {
@@ -53,6 +62,12 @@ std::string printable(const std::string& v)
 }
 } // namespace
 
+const char* clockInForce(const BoxOptions& options)
+{
+    return options.streamClock ? "clock in force: stream (TDT/TOT of the tuned stream)\n"
+                               : "clock in force: system time\n";
+}
+
 std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* error, bool* help)
 {
     BoxOptions o;
@@ -71,8 +86,7 @@ std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* er
         };
         std::string v;
         if (a == "--help" || a == "-h") {
-            *help = true;
-            return o;
+            *help = true; // the options around it still count: help names the clock in force
         } else if (a == "--realtime") {
             o.realtime = true;
         } else if (a == "--quiet") {
@@ -81,6 +95,8 @@ std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* er
             o.listServices = true;
         } else if (a == "--ignore-output-errors") {
             o.ignoreOutputErrors = true;
+        } else if (a == "--list-events") {
+            o.listEvents = true;
         } else if (!value(&v)) {
             return fail(a.rfind("--", 0) == 0 ? "option " + a + " needs a value or is unknown" : "unexpected argument " + a);
         } else if (a == "--root") {
@@ -123,6 +139,10 @@ std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* er
                 return fail(a + " takes a service reference such as 1:0:1:6D66:437:1:C00000:0:0:0: (got \"" +
                             printable(v) + "\")");
             (a == "--service" ? o.service : o.epgService) = v;
+        } else if (a == "--clock") {
+            if (v != "system" && v != "stream")
+                return fail("--clock takes system or stream");
+            o.streamClock = v == "stream";
         } else {
             return fail("unknown option " + a);
         }

@@ -23,10 +23,14 @@ struct BoxOptions {
     bool quiet = false;
     bool listServices = false;       // print the scanned services and exit
     bool ignoreOutputErrors = false; // --dump and screenshot failures do not change the exit status
+    bool listEvents = false;         // print the EPG cache after the scan and exit
+    bool streamClock = false;        // the box's clock from the tuned stream's TDT/TOT
 };
 
 // Parses the command line; on error returns nullopt with a message. --help sets *help.
 std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* error, bool* help);
 const char* boxUsage();
+// The line of --help that names the clock these options put in force.
+const char* clockInForce(const BoxOptions& options);
 
 } // namespace box

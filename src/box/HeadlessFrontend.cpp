@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace box {
 namespace {
@@ -31,6 +33,13 @@ std::string jsonString(const std::string& s)
 HeadlessFrontend::HeadlessFrontend(std::vector<ScriptStep> steps, std::string screenshotDir, std::string dumpFile)
     : m_steps(std::move(steps)), m_shotDir(std::move(screenshotDir)), m_dumpFile(dumpFile)
 {
+    // A script's screenshots must not be lost to a folder nobody made yet.
+    if (!m_shotDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(m_shotDir, ec);
+        if (ec || !std::filesystem::is_directory(m_shotDir))
+            m_error = "cannot create the screenshot folder " + m_shotDir;
+    }
     if (!dumpFile.empty()) {
         m_dump = std::fopen(dumpFile.c_str(), "w");
         if (!m_dump)

@@ -156,7 +156,10 @@ bool PluginHost::run(const PluginInfo& plugin, int* result, std::string* error) 
         return false;
     }
     *result = entry(nullptr);
-    // Kept loaded: the plug-in's globals live as long as the box, as on the receiver.
+    // Unloaded when it returns, as the receiver unloads a plug-in it has run: the
+    // next start begins from the start-up values of its globals, not from what the
+    // last run left in them.
+    dlclose(handle);
     return true;
 }
 

@@ -32,7 +32,8 @@ public:
     // over is named in *passedOver with the reason.
     std::vector<PluginInfo> findPlugins(std::vector<std::string>* passedOver = nullptr) const;
 
-    // dlopens the object and calls its plugin_exec; false (with *error) when it cannot be run.
+    // dlopens the object, calls its plugin_exec and unloads it again; false (with *error)
+    // when it cannot be run.
     bool run(const PluginInfo& plugin, int* result, std::string* error) const;
 
 private:

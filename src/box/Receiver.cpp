@@ -3,6 +3,8 @@
 #include "demux/VirtualDemuxFile.h"
 #include "host/platform/FileSystem.h"
 #include "host/platform/Log.h"
+#include "host/service/BoxClock.h"
+#include "host/service/eEPGCache.h"
 #include "host/service/eServiceInterface.h"
 #include "host/service/eZapMain.h"
 #include "scan/ServiceScanner.h"
@@ -13,11 +15,21 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <chrono>
+#include <fstream>
 
 namespace box {
 namespace {
-// Packets looked at per stream: SI repeats within a few seconds of stream time.
-constexpr size_t kScanBudget = 500000;
+// The scan stops once PAT, SDT and NIT were seen, or after this much stream time: NIT
+// comes at least every 10 s (EN 300 468 / TR 101 211), SDT and PAT more often.
+constexpr uint64_t kScanStreamNs = 15ull * 1000000000ull;
+// ... or after this many packets, whatever the clock says.
+constexpr uint64_t kScanPackets = 500000;
+// A live source must send its first packets within this time.
+constexpr int kLiveStartMs = 10000;
+// A live source that pauses during the scan is waited for this long at most.
+constexpr auto kScanPauseLimit = std::chrono::seconds(5);
 constexpr size_t kMaxServiceFileBytes = 4 << 20;
 // Why a --ts file gave no packets, in words a user can act on.
 std::string whyNotAStream(const std::string& path)
@@ -47,15 +59,32 @@ bool Receiver::setUp(const BoxOptions& options, std::string* error)
 {
     auto* si = eServiceInterface::getInstance();
     si->clear();
+    eEPGCache::instance->clear();
+    host::BoxClock::instance().useStreamTime(options.streamClock);
     if (options.dvbAdapter >= 0) {
         demux::installKernelDemux(options.dvbAdapter);
     } else {
         for (const auto& path : options.streams) {
-            if (!m_transponders.add(path)) {
-                *error = "cannot use the transport stream " + path + ": " + whyNotAStream(path);
+            std::string why;
+            if (!m_transponders.add(path, &why)) {
+                // Said in a user's words: empty, not a stream, permission denied.
+                *error = "cannot use the transport stream " + path + ": " + (path != "-" ? whyNotAStream(path) : why);
                 return false;
             }
+            auto& stream = m_transponders.stream(m_transponders.count() - 1);
+            if (stream.live()) {
+                host::logMessage("box", "%s is a live source: waiting up to %d s for its packets",
+                                 stream.name().c_str(), kLiveStartMs / 1000);
+                if (!stream.waitForPackets(kLiveStartMs, error))
+                    return false;
+            }
         }
+        m_transponders.setEndedHandler([](const demux::TransportStream& stream) {
+            if (stream.problem().empty())
+                host::logMessage("box", "%s has ended; nothing more is on air there", stream.name().c_str());
+            else
+                host::logMessage("box", "%s; nothing more is on air there", stream.problem().c_str());
+        });
         m_transponders.setRealtime(options.realtime);
         // Without any stream there is no demux at all, as on a box without a tuner.
         if (m_transponders.count() > 0)
@@ -64,10 +93,10 @@ bool Receiver::setUp(const BoxOptions& options, std::string* error)
     scanStreams();
     loadServiceFile();
     eZapMain::instance->setTuner([this](const eServiceReference&, int transponder) {
-        m_transponders.tune(transponder >= 0 && static_cast<size_t>(transponder) < m_transponders.count()
-                                ? transponder
-                                : demux::kNotTuned);
+        tuned(transponder >= 0 && static_cast<size_t>(transponder) < m_transponders.count() ? transponder
+                                                                                              : demux::kNotTuned);
     });
+    m_epgFeed = std::make_unique<EpgFeed>(m_transponders);
     tuneAtStart(options);
     return true;
 }
@@ -76,11 +105,26 @@ void Receiver::scanStreams()
 {
     auto* si = eServiceInterface::getInstance();
     for (size_t t = 0; t < m_transponders.count(); ++t) {
-        const auto& stream = m_transponders.stream(t);
-        scan::ServiceScanner scanner;
-        for (size_t i = 0; i < stream.packetCount() && i < kScanBudget && !scanner.done(); ++i)
-            scanner.put(stream.packet(i));
-        scan::ScanResult result = scanner.result();
+        auto& stream = m_transponders.stream(t);
+        // The scanned part of the stream also goes through the EPG cache, as a receiver
+        // with a background EPG scan would have it; the first TDT/TOT dates the stream.
+        // A stream without them is dated by its EIT: a present event runs while it is
+        // sent, so the latest start of one is a time the stream was on air.
+        time_t firstTime = 0;
+        time_t latestPresent = 0;
+        scan::EitCollector epg(
+            [&](const scan::EventSection& section) {
+                putIntoEpgCache(section);
+                if (section.key.tableId == scan::kEitPfActual && section.sectionNumber == 0)
+                    for (const auto& e : section.events)
+                        latestPresent = std::max(latestPresent, time_t(e.start));
+            },
+            [&](int64_t utc) {
+                if (!firstTime)
+                    firstTime = time_t(utc);
+            });
+        scan::ScanResult result = scanStream(stream, epg);
+        m_firstStreamTime.push_back(firstTime ? firstTime : latestPresent);
         eServiceInterface::Bouquet bouquet;
         bouquet.name = !result.networkName.empty() ? result.networkName : stream.name();
         for (const auto& s : result.services) {
@@ -94,6 +138,51 @@ void Receiver::scanStreams()
         if (!bouquet.services.empty())
             si->addBouquet(bouquet);
     }
+}
+
+scan::ScanResult Receiver::scanStream(demux::TransportStream& stream, scan::EitCollector& epg)
+{
+    // A file is scanned from its start and played from its start again; what a live
+    // source sent meanwhile has gone by, as on air. A file's schedule is read for the
+    // whole budget (EIT schedules repeat within seconds); a live source's scan ends
+    // with its service tables.
+    scan::ServiceScanner scanner;
+    uint64_t streamNs = 0, packets = 0;
+    auto pauseStart = std::chrono::steady_clock::now();
+    bool more = true;
+    while (more && (!scanner.done() || !stream.live()) && streamNs < kScanStreamNs && packets < kScanPackets) {
+        switch (stream.step()) {
+        case demux::TransportStream::Step::Packet:
+            if (!scanner.done())
+                scanner.put(stream.packet());
+            epg.put(stream.packet());
+            streamNs += stream.duration();
+            ++packets;
+            stream.advance();
+            pauseStart = std::chrono::steady_clock::now();
+            break;
+        case demux::TransportStream::Step::Wait:
+            more = std::chrono::steady_clock::now() - pauseStart < kScanPauseLimit;
+            stream.waitReadable(50);
+            break;
+        default:
+            more = false;
+            break;
+        }
+    }
+    stream.rewind();
+    return scanner.result();
+}
+
+void Receiver::tuned(int transponder)
+{
+    m_transponders.tune(transponder);
+    // Until the stream plays on to its next TDT/TOT, the one found by the scan dates it.
+    auto& clock = host::BoxClock::instance();
+    if (transponder >= 0 && m_firstStreamTime[size_t(transponder)])
+        clock.streamTimeSeen(m_firstStreamTime[size_t(transponder)], m_transponders.now());
+    else
+        clock.forgetStreamTime();
 }
 
 void Receiver::loadServiceFile()

@@ -1,6 +1,8 @@
 // The box: a receiver of our own that runs plug-ins written for the receiver's toolkit.
 #include "box/BoxOptions.h"
 #include "box/Displays.h"
+#include "box/EventListing.h"
+#include "box/InstallLayout.h"
 #include "box/PluginHost.h"
 #include "box/PluginList.h"
 #include "box/Receiver.h"
@@ -33,11 +35,17 @@ std::string executableDir()
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--version") {
+            std::printf("orvalis-box %s\n", ORVALIS_VERSION);
+            return 0;
+        }
     std::string error;
     bool help = false;
     auto options = box::parseBoxOptions(argc, argv, &error, &help);
     if (help) {
         std::fputs(box::boxUsage(), stdout);
+        std::fputs(box::clockInForce(options ? *options : box::BoxOptions()), stdout);
         return 0;
     }
     if (!options) {
@@ -54,8 +62,11 @@ int main(int argc, char** argv)
         return 2;
     }
     host::setFileSystemRoot(resolved);
+    // The receiver's hard disk is mounted at /hdd; plug-ins keep their data below it.
+    host::makeDirectories("/hdd");
 
-    std::string skin = options->skin.empty() ? std::string(ORVALIS_DATA_DIR) + "/skins/default.skin" : options->skin;
+    const box::InstallLayout layout = box::InstallLayout::find(executableDir());
+    std::string skin = options->skin.empty() ? layout.skin : options->skin;
     if (!eSkin::load(skin))
         host::logMessage("box", "cannot load skin %s; using the built-in one", skin.c_str());
 
@@ -65,6 +76,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (options->listEvents) {
+        std::fputs(box::eventListing().c_str(), stdout);
+        return 0;
+    }
     if (options->listServices) {
         for (const auto& entry : eServiceInterface::getInstance()->services())
             std::printf("%s\t%s\t%s\n", entry.ref.toString().c_str(), entry.name.c_str(), entry.provider.c_str());
@@ -82,7 +97,7 @@ int main(int argc, char** argv)
 
     host::TimerStore::instance().load();
 
-    std::string builtin = options->plugin.empty() ? executableDir() + "/../orvalis.so" : options->plugin;
+    std::string builtin = options->plugin.empty() ? layout.plugin : options->plugin;
     box::PluginHost plugins(builtin);
     if (!plugins.installDefaultConfig(options->epgService, &error))
         host::logMessage("box", "%s", error.c_str());
@@ -103,13 +118,18 @@ int main(int argc, char** argv)
     }
     int chosen = found.size() == 1 ? 0 : box::choosePlugin(found);
     int result = 0;
-    if (chosen >= 0) {
+    // A key script that goes on after the plug-in returned starts it again, as a user
+    // would from the receiver's menu.
+    for (bool again = chosen >= 0; again;) {
         host::logMessage("box", "starting %s (%s)", found[chosen].name.c_str(), found[chosen].objectPath.c_str());
         if (!plugins.run(found[chosen], &result, &error)) {
             std::fprintf(stderr, "box: cannot run %s: %s\n", found[chosen].objectPath.c_str(), error.c_str());
             return 2;
         }
         host::logMessage("box", "plugin_exec returned %d", result);
+        if (int held = eServiceInterface::getInstance()->outstandingRefs())
+            host::logMessage("box", "the plug-in did not release %d service records", held);
+        again = display.headless && !display.headless->scriptCompleted();
     }
     int status = 0;
     if (display.headless) {

@@ -13,13 +13,6 @@ constexpr int kThemeStartBytes = 3;
 
 int be16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
 
-void storeThemeName(int slot, const unsigned char* record)
-{
-    std::memcpy(temalist[slot].name, record, kThemeRecord);
-    temalist[slot].name[kThemeRecord] = '\0';
-    tolower(temalist[slot].name);
-}
-
 // Slots a group may use: 16, except the last group, which the 255-record table cuts to 15.
 int groupRoom(int head) { return head + kGroupSlots <= kThemeRecords ? kGroupSlots : kThemeRecords - head; }
 } // namespace
@@ -39,24 +32,48 @@ void decodeChannelSection(const unsigned char* section, int length)
     }
 }
 
-void decodeThemeSection(const unsigned char* section, int length)
+int placeThemeName(const char* name, size_t length, bool theme, bool lowered, int& head)
+{
+    int slot;
+    if (theme) {
+        // Only 16 groups exist: a 17th theme and its sub-themes have no place.
+        if (nb_themes >= kThemeGroups) {
+            head = -1;
+            return -1;
+        }
+        head = nb_themes * kGroupSlots;
+        temalist[head].count = 0;
+        slot = head;
+        ++nb_themes;
+    } else {
+        // A sub-theme before any theme, or beyond its group's room, is dropped.
+        if (head < 0 || temalist[head].count >= groupRoom(head))
+            return -1;
+        slot = head + temalist[head].count;
+    }
+    TemaEntry& entry = temalist[slot];
+    size_t n = length < kThemeRecord ? length : kThemeRecord;
+    std::memset(entry.name, 0, sizeof entry.name);
+    std::memcpy(entry.name, name, n);
+    if (lowered)
+        tolower(entry.name);
+    ++temalist[head].count;
+    return slot;
+}
+
+void decodeThemeSection(const unsigned char* section, int length, bool lowered,
+                        const std::function<void(int slot, bool theme)>& placed)
 {
     int m = length < kThemeHeader ? 0 : (length - kThemeHeader) / kThemeRecord;
     nb_themes = 0;
     int head = -1; // no theme yet: records before the first theme's start are dropped
     for (int k = 0; k < m; ++k) {
-        const unsigned char* record = section + kThemeHeader + kThemeRecord * k;
-        // Only 16 start bytes exist, so a 17th theme cannot be announced.
-        if (nb_themes < kThemeGroups && section[kThemeStartBytes + nb_themes] == k) {
-            head = nb_themes * kGroupSlots;
-            storeThemeName(head, record);
-            temalist[head].count = 1;
-            ++nb_themes;
-        } else if (head >= 0 && temalist[head].count < groupRoom(head)) {
-            storeThemeName(head + temalist[head].count, record);
-            ++temalist[head].count;
-        }
-        // Otherwise the sub-theme has no room in its group and is dropped.
+        const char* record = reinterpret_cast<const char*>(section + kThemeHeader + kThemeRecord * k);
+        // Themes are recognised strictly in order, by the start byte of the next one to come.
+        bool theme = nb_themes < kThemeGroups && section[kThemeStartBytes + nb_themes] == k;
+        int slot = placeThemeName(record, kThemeRecord, theme, lowered, head);
+        if (slot >= 0 && placed)
+            placed(slot, theme);
     }
 }
 

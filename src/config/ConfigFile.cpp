@@ -1,6 +1,7 @@
 #include "config/ConfigFile.h"
 
 #include "config/ConfigLine.h"
+#include "config/OutOfDateWarning.h"
 #include "frame/globals.h"
 #include "host/gui/eMessageBox.h"
 #include "host/platform/AtomicFile.h"
@@ -27,15 +28,6 @@ const char* const kCandidatePaths[] = {
 
 time_t systemNow() { return time(nullptr); }
 time_t (*g_now)() = systemNow;
-
-void showOutOfDateWarning()
-{
-    eMessageBox box("Warning, EPG data is out-of-date.\nUpdate required for offline mode.", "Update EPG:",
-                    eMessageBox::btOK | eMessageBox::iconWarning, eMessageBox::btOK);
-    box.show();
-    box.exec();
-    box.hide();
-}
 
 void applyEpgService(const std::string& line)
 {

@@ -22,13 +22,13 @@ Transponders::~Transponders()
         f->transpondersGone();
 }
 
-bool Transponders::add(const std::string& path)
+bool Transponders::add(const std::string& path, std::string* error)
 {
     auto s = std::make_unique<TransportStream>();
-    if (!s->open(path))
+    if (!s->open(path, error))
         return false;
     m_streams.push_back(std::move(s));
-    m_cursor.push_back(0);
+    m_endReported.push_back(false);
     return true;
 }
 
@@ -37,7 +37,7 @@ void Transponders::add(const uint8_t* data, size_t size)
     auto s = std::make_unique<TransportStream>();
     s->assign(data, size);
     m_streams.push_back(std::move(s));
-    m_cursor.push_back(0);
+    m_endReported.push_back(false);
 }
 
 bool Transponders::tune(int index)
@@ -84,30 +84,76 @@ uint64_t Transponders::wallTarget() const
 void Transponders::run(Feed* reader, uint64_t limit)
 {
     TransportStream* s = m_tuned == kNotTuned ? nullptr : m_streams[size_t(m_tuned)].get();
-    if (s && s->packetCount() == 0)
-        s->poll();
-    if (!s || s->packetCount() == 0) {
-        // Nothing on air: time just passes.
-        m_now = std::max(m_now, limit);
-    } else {
-        size_t& cursor = m_cursor[size_t(m_tuned)];
-        while (m_now < limit && !(reader && reader->readable())) {
-            if (cursor >= s->packetCount() && !s->poll()) {
-                cursor = 0;
-                ++m_loops;
-                restartFeeds();
-            }
-            const uint8_t* p = s->packet(cursor);
+    bool playedSinceStart = true; // false right after starting over: an empty stream must not spin
+    while (s && m_now < limit && !(reader && reader->readable())) {
+        switch (s->step()) {
+        case TransportStream::Step::Packet: {
+            const uint8_t* p = s->packet();
             for (Feed* f : m_feeds) {
                 f->streamTime(m_now);
                 f->streamPacket(p);
             }
-            m_now += s->duration(cursor);
-            ++cursor;
+            m_now += s->duration();
+            s->advance();
+            playedSinceStart = true;
+            continue;
+        }
+        case TransportStream::Step::End:
+            if (!playedSinceStart || !s->rewind()) {
+                s = nullptr; // nothing on air
+                break;
+            }
+            playedSinceStart = false;
+            ++m_loops;
+            restartFeeds();
+            continue;
+        case TransportStream::Step::Wait:
+            if (!waitForLive(*s, limit))
+                return;
+            continue;
+        case TransportStream::Step::Ended:
+            if (!m_endReported[size_t(m_tuned)]) {
+                m_endReported[size_t(m_tuned)] = true;
+                if (m_onEnded)
+                    m_onEnded(*s);
+            }
+            s = nullptr;
+            break;
         }
     }
+    // Nothing on air: time just passes.
+    if (!s)
+        m_now = std::max(m_now, limit);
     for (Feed* f : m_feeds)
         f->streamTime(m_now);
+}
+
+bool Transponders::waitForLive(TransportStream& s, uint64_t limit)
+{
+    if (m_realtime) {
+        // Time has come this far on the wall clock with nothing on air; waitFor() sleeps.
+        m_now = std::max(m_now, limit);
+        for (Feed* f : m_feeds)
+            f->streamTime(m_now);
+        return false;
+    }
+    // Stream time follows the wall clock while the source pauses, so that filters time
+    // out as on air; it moves on by a millisecond at least, so the wait always ends.
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    const auto slice = std::min<nanoseconds>(nanoseconds(limit - m_now), kWaitSlice);
+    s.waitReadable(int(std::max<long long>(1, duration_cast<milliseconds>(slice).count())));
+    const auto now = steady_clock::now();
+    const uint64_t waited = uint64_t(std::max<nanoseconds>(now - start, milliseconds(1)).count());
+    m_now = limit - m_now > waited ? m_now + waited : limit;
+    for (Feed* f : m_feeds)
+        f->streamTime(m_now);
+    // The screen keeps following a long wait.
+    if (now - m_lastHook >= kWaitSlice) {
+        m_lastHook = now;
+        host::runBlockingHook();
+    }
+    return true;
 }
 
 void Transponders::catchUp()

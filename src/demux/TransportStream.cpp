@@ -1,113 +1,209 @@
 #include "demux/TransportStream.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include "ts/PacketSplitter.h"
 
 namespace demux {
 
 namespace {
-constexpr size_t kChunk = 4 << 20;
-// A piped stream is waited for at start until this much has come (or it ends), so
-// that the first reads find something to play.
-constexpr size_t kInitialPipeBytes = 64 << 10;
-constexpr int kInitialPipeWaitMs = 5000;
+std::string displayName(const std::string& path) { return path == "-" ? "standard input" : path; }
+
+std::string noPacketsMessage(const std::string& name)
+{
+    return name + " holds no transport stream packets (no sync byte pattern in its first "
+        + std::to_string(kSyncSearchLimit >> 20) + " MB)";
+}
 } // namespace
 
-TransportStream::~TransportStream() = default;
-
-ts::PacketSplitter::Sink TransportStream::sink()
+TransportStream::~TransportStream()
 {
-    return [this](const uint8_t* p) {
-        m_packets.insert(m_packets.end(), p, p + 188);
-        m_times.push_back(m_clock.stamp(p));
-    };
-}
-
-void TransportStream::append(const uint8_t* data, size_t size)
-{
-    m_splitter.push(data, size, sink());
+    if (m_ownsFd && m_fd >= 0)
+        ::close(m_fd);
 }
 
 void TransportStream::assign(const uint8_t* data, size_t size)
 {
+    m_kind = Kind::Memory;
     m_name = "memory";
-    append(data, size);
-    m_splitter.finish(sink());
+    ts::PacketSplitter splitter;
+    auto sink = [this](const uint8_t* p) { m_memory.insert(m_memory.end(), p, p + 188); };
+    splitter.push(data, size, sink);
+    splitter.finish(sink);
 }
 
-bool TransportStream::open(const std::string& path)
+bool TransportStream::open(const std::string& path, std::string* error)
 {
-    m_name = path;
+    m_name = displayName(path);
+    auto fail = [&](const std::string& message) {
+        if (error)
+            *error = message;
+        return false;
+    };
     if (path == "-") {
-        m_fd = STDIN_FILENO;
-        size_t before = 0;
-        // Wait for a first portion; after that only take what is there.
-        while (m_fd >= 0 && before < kInitialPipeBytes) {
-            size_t had = m_packets.size();
-            if (!readAvailable(kInitialPipeWaitMs, kChunk))
-                break;
-            before += m_packets.size() - had;
-        }
+        // A descriptor of its own: whatever becomes of descriptor 0 later.
+        m_fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+        if (m_fd < 0)
+            return fail("cannot read " + m_name + ": " + std::strerror(errno));
+        m_ownsFd = true;
+    } else {
+        // Without O_NONBLOCK, opening a FIFO waits for a writer.
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (m_fd < 0)
+            return fail("cannot open " + m_name + ": " + std::strerror(errno));
+        m_ownsFd = true;
+        // Reads happen only once poll() says they will not block.
+        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0)
+        return fail("cannot read " + m_name + ": " + std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        return fail("cannot read " + m_name + ": it is a folder");
+    m_kind = S_ISREG(st.st_mode) || S_ISBLK(st.st_mode) ? Kind::File : Kind::Live;
+    m_reader = std::make_unique<ts::PacketReader>(m_fd);
+    m_reader->setLive(m_kind == Kind::Live);
+    m_reader->setSyncSearchLimit(kSyncSearchLimit);
+    if (m_kind == Kind::Live)
         return true;
-    }
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::vector<uint8_t> chunk(kChunk);
-    for (;;) {
-        ssize_t n = ::read(fd, chunk.data(), chunk.size());
-        if (n > 0) {
-            append(chunk.data(), size_t(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break;
-    }
-    ::close(fd);
-    m_splitter.finish(sink());
-    if (m_times.empty()) {
-        errno = EINVAL;
-        return false;
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // A file shows at once whether it holds packets at all.
+    if (step() != Step::Packet) {
+        if (m_reader->readError())
+            return fail("cannot read " + m_name + ": " + std::strerror(m_reader->readError()));
+        return fail(m_reader->noSync() ? noPacketsMessage(m_name) : m_name + " holds no transport stream packets");
     }
     return true;
 }
 
-bool TransportStream::readAvailable(int waitMs, size_t limit)
+const uint8_t* TransportStream::fetch()
 {
-    std::vector<uint8_t> chunk(64 << 10);
-    size_t got = 0;
-    while (got < limit) {
-        pollfd pfd{m_fd, POLLIN, 0};
-        int r = ::poll(&pfd, 1, got == 0 ? waitMs : 0);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            break;
-        ssize_t n = ::read(m_fd, chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            // The writer is gone: keep what came and stop asking.
-            m_splitter.finish(sink());
-            m_fd = -1;
-            break;
-        }
-        append(chunk.data(), size_t(n));
-        got += size_t(n);
+    if (m_kind == Kind::Memory) {
+        if (m_memoryPos >= m_memory.size())
+            return nullptr;
+        const uint8_t* p = m_memory.data() + m_memoryPos;
+        m_memoryPos += 188;
+        return p;
     }
-    return got > 0;
+    return m_reader ? m_reader->next() : nullptr;
 }
 
-bool TransportStream::poll()
+void TransportStream::refuse()
 {
-    if (m_fd < 0)
+    m_ended = true;
+    if (m_reader && m_reader->noSync())
+        m_problem = noPacketsMessage(m_name);
+    else if (m_reader && m_reader->readError())
+        m_problem = "cannot read " + m_name + ": " + std::strerror(m_reader->readError());
+}
+
+TransportStream::Step TransportStream::step()
+{
+    if (m_ready)
+        return Step::Packet;
+    if (m_ended)
+        return Step::Ended;
+    // Whether the source has stopped for good: a live source only at its end.
+    auto exhausted = [this] {
+        if (m_kind != Kind::Live)
+            return true;
+        return m_reader->eof() || m_reader->noSync();
+    };
+    if (!m_haveCurrent) {
+        const uint8_t* p = m_atEnd ? nullptr : fetch();
+        if (!p) {
+            if (!exhausted())
+                return Step::Wait;
+            m_atEnd = true;
+            if (m_kind == Kind::Live) {
+                refuse();
+                return Step::Ended;
+            }
+            return Step::End;
+        }
+        std::memcpy(m_slot[m_current], p, 188);
+        m_stamp[m_current] = m_clock.stamp(p);
+        m_haveCurrent = true;
+    }
+    if (!m_haveNext && !m_atEnd) {
+        const int next = 1 - m_current;
+        if (const uint8_t* p = fetch()) {
+            std::memcpy(m_slot[next], p, 188);
+            m_stamp[next] = m_clock.stamp(p);
+            m_haveNext = true;
+        } else if (exhausted()) {
+            m_atEnd = true;
+        } else {
+            return Step::Wait; // the time of this packet is known once the next one is there
+        }
+    }
+    // The last packet leads back to the first at the rate the clock last saw.
+    m_duration = m_haveNext ? m_stamp[1 - m_current] - m_stamp[m_current] : m_clock.packetDuration();
+    m_ready = true;
+    return Step::Packet;
+}
+
+void TransportStream::advance()
+{
+    if (!m_ready)
+        return;
+    m_ready = false;
+    if (m_haveNext) {
+        m_current = 1 - m_current;
+        m_haveNext = false;
+    } else {
+        m_haveCurrent = false;
+    }
+}
+
+bool TransportStream::rewind()
+{
+    if (m_kind == Kind::Live)
         return false;
-    size_t before = m_times.size();
-    readAvailable(0, kChunk);
-    return m_times.size() > before;
+    if (m_kind == Kind::File && !m_reader->rewind())
+        return false;
+    m_memoryPos = 0;
+    m_clock = StreamClock();
+    m_haveCurrent = m_haveNext = m_ready = m_atEnd = false;
+    return true;
+}
+
+bool TransportStream::waitReadable(int timeoutMs)
+{
+    if (m_kind != Kind::Live || m_ended)
+        return true;
+    pollfd pfd{m_fd, POLLIN, 0};
+    int r = ::poll(&pfd, 1, timeoutMs);
+    return r > 0;
+}
+
+bool TransportStream::waitForPackets(int timeoutMs, std::string* error)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        Step s = step();
+        if (s == Step::Packet || s == Step::End)
+            return true;
+        if (s == Step::Ended) {
+            if (error)
+                *error = !m_problem.empty() ? m_problem : m_name + " ended before its first transport stream packet";
+            return false;
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            if (error)
+                *error = "no transport stream packets from " + m_name + " within "
+                    + std::to_string((timeoutMs + 999) / 1000) + " s";
+            return false;
+        }
+        waitReadable(int(std::min<long long>(left.count(), 100)));
+    }
 }
 
 } // namespace demux

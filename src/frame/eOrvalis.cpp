@@ -1,15 +1,27 @@
 #include "frame/eOrvalis.h"
 #include "broadcast/getCanaliTemi.h"
 #include "config/ConfigFile.h"
+#include "config/eInfoSetup.h"
 #include "frame/globals.h"
 #include "host/gfx/eSkin.h"
 #include "host/gui/eButton.h"
 #include "host/gui/eLabel.h"
 #include "host/gui/eMessageBox.h"
 #include "host/gui/eStatusBar.h"
+#include "host/service/eEPGCache.h"
 #include "host/service/eServiceInterface.h"
+#include "host/service/eSystemInfo.h"
+#include "host/service/eTimerEditView.h"
 #include "host/service/eTimerListView.h"
 #include "host/service/eZapMain.h"
+#include "offline/ChannelThemeFiles.h"
+#include "ui/eChanProgramSel.h"
+#include "ui/eChanThemeSel.h"
+#include "ui/eSearch.h"
+
+#include <clocale>
+#include <ctime>
+#include <libintl.h>
 
 namespace {
 constexpr int kTuneFlags = 0x28;
@@ -128,9 +140,7 @@ int eOrvalis::readTables()
 {
     if (readThCh)
         return 0;
-    if (offlinelog == 1)
-        return -3; // the offline channel and theme files are read by a later release
-    return getCanaliTemi();
+    return offlinelog == 1 ? getCanaliTemiOff() : getCanaliTemi();
 }
 
 void eOrvalis::reportTableError(int result, bool themes)
@@ -167,7 +177,14 @@ void eOrvalis::findThemes()
     if (!tablesReady(true))
         return;
     FilterSearch = 0;
-    // The theme window opens here once it exists.
+    hide();
+    {
+        eChanThemeSel themes;
+        themes.show();
+        themes.exec();
+        themes.hide();
+    }
+    show();
 }
 
 void eOrvalis::findChannels()
@@ -175,22 +192,80 @@ void eOrvalis::findChannels()
     if (!tablesReady(false))
         return;
     FilterSearch = 1;
-    // The programme list window opens here once it exists.
+    hide();
+    {
+        eChanProgramSel channels;
+        channels.show();
+        channels.exec();
+        channels.hide();
+    }
+    show();
 }
 
 void eOrvalis::findBouquets()
 {
-    // The bouquet timer comes with its own window.
+    hide();
+    eZapMain::instance->showServiceSelector(3, 1);
+    auto* si = eServiceInterface::getInstance();
+    const eServiceReference chosen = si->service;
+    eString description = dcgettext(nullptr, "no description is available", LC_MESSAGES);
+    if (eService* record = si->addRef(chosen)) {
+        const eString serviceName = record->service_name;
+        si->removeRef(chosen);
+        // Without a running event the editor still opens, with no duration: the user
+        // chose the service to set a timer on it and gives the length himself.
+        int duration = 0;
+        if (EITEvent* event = eEPGCache::instance->lookupEvent(chosen, 0, false)) {
+            eString shortText;
+            LocalEventData().getLocalData(event, &description, &shortText, nullptr);
+            if (!shortText.empty() && shortText != description)
+                description += " - " + shortText;
+            duration = event->duration;
+            delete event;
+        }
+        time_t now = time(nullptr);
+        struct tm local;
+        localtime_r(&now, &local);
+        const time_t start = mktime(&local);
+
+        eServiceReference reference = chosen;
+        reference.setDescription(serviceName + "/" + description);
+        EITEvent proposal;
+        proposal.event_id = -1;
+        proposal.start_time = start;
+        proposal.duration = duration;
+        proposal.running_status = -1;
+        proposal.free_CA_mode = -1;
+        eTimerEditView editor(proposal, eSystemInfo::getInstance()->getDefaultTimerType(), reference);
+        editor.show();
+        editor.exec();
+        editor.hide();
+    }
+    show();
 }
 
 void eOrvalis::findPrograms()
 {
     readTables();
     FilterSearch = 3;
-    // The search window opens here once it exists.
+    hide();
+    {
+        eSearch search;
+        search.show();
+        search.exec();
+        search.hide();
+    }
+    show();
 }
 
 void eOrvalis::setup()
 {
-    // The setup dialog opens here once it exists.
+    hide();
+    {
+        eInfoSetup dialog;
+        dialog.show();
+        dialog.exec();
+        dialog.hide();
+    }
+    show();
 }

@@ -6,6 +6,7 @@
 #include "mux/Catalogue.h"
 #include "mux/EpgSections.h"
 #include "mux/Random.h"
+#include "mux/WeekListing.h"
 
 namespace mux {
 namespace {
@@ -145,7 +146,7 @@ Model generateModel(const Config& cfg)
     m.onid = cfg.onid;
     m.tsid = cfg.tsid;
     m.epgServiceId = cfg.epgServiceId;
-    m.startDay = cfg.startDay ? cfg.startDay : today();
+    m.startDay = cfg.startDay ? cfg.startDay : currentBroadcastDay();
     m.clockStart = broadcastTime(m.startDay, 0, (cfg.clockHour - 6) * 60);
 
     for (int i = 0; i < cfg.channelCount; ++i) {

@@ -21,7 +21,15 @@ void longHeader(Bytes& s, uint8_t table, uint16_t ext, uint8_t section = 0, uint
 
 unsigned bcd(unsigned v) { return ((v / 10) << 4) | (v % 10); }
 
-// MJD and BCD time (EN 300 468 Annex C).
+void putText(Bytes& s, const std::string& latin9)
+{
+    const std::string t = dvbText(latin9);
+    put8(s, static_cast<unsigned>(t.size()));
+    s.insert(s.end(), t.begin(), t.end());
+}
+
+} // namespace
+
 void putUtc(Bytes& s, time_t utc)
 {
     const long days = static_cast<long>(utc / 86400);
@@ -31,15 +39,6 @@ void putUtc(Bytes& s, time_t utc)
     put8(s, bcd(static_cast<unsigned>(secs / 60 % 60)));
     put8(s, bcd(static_cast<unsigned>(secs % 60)));
 }
-
-void putText(Bytes& s, const std::string& latin9)
-{
-    const std::string t = dvbText(latin9);
-    put8(s, static_cast<unsigned>(t.size()));
-    s.insert(s.end(), t.begin(), t.end());
-}
-
-} // namespace
 
 std::string dvbText(const std::string& latin9)
 {
@@ -55,7 +54,7 @@ std::vector<Service> servicesOf(const Config& cfg, const Model& m)
     out.push_back({cfg.epgServiceId, kEpgPmtPid, 0x01, cfg.epgServiceName, cfg.providerName});
     for (size_t i = 0; i < m.channels.size(); ++i) {
         const Channel& c = m.channels[i];
-        out.push_back({c.sid, static_cast<uint16_t>(kEpgPmtPid + 1 + i), c.serviceType, c.name, cfg.providerName});
+        out.push_back({c.sid, static_cast<uint16_t>(kEpgPmtPid + 1 + i), c.serviceType, c.name, cfg.providerName, true});
     }
     return out;
 }
@@ -101,7 +100,7 @@ std::vector<std::vector<uint8_t>> buildSdt(uint16_t tsid, uint16_t onid, const s
         d[1] = static_cast<uint8_t>(d.size() - 2);
         Bytes entry;
         put16(entry, sv.sid);
-        put8(entry, 0xFC); // no EIT
+        put8(entry, sv.eit ? 0xFF : 0xFC); // EIT schedule and present/following flags
         put16(entry, 0x8000 | d.size()); // running, not scrambled
         entry.insert(entry.end(), d.begin(), d.end());
         if (11 + loops.back().size() + entry.size() + 4 > kMaxSiSection)

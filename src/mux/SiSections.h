@@ -24,6 +24,7 @@ struct Service {
     uint8_t type;
     std::string name;     // Latin-9 bytes
     std::string provider; // Latin-9 bytes
+    bool eit = false;     // EIT present/following and schedule are sent for it
 };
 
 // The EPG service first, then every channel of the model.
@@ -37,6 +38,9 @@ std::vector<std::vector<uint8_t>> buildSdt(uint16_t tsid, uint16_t onid, const s
 std::vector<uint8_t> buildNit(const Config& config, const std::vector<Service>& services);
 std::vector<uint8_t> buildTdt(time_t utc);
 std::vector<uint8_t> buildTot(time_t utc);
+
+// The 40-bit MJD + BCD UTC field of EN 300 468 Annex C.
+void putUtc(std::vector<uint8_t>& s, time_t utc);
 
 // A DVB text field: plain when the default table shows it unchanged, else ISO 8859-15 with prefix 0x0B.
 std::string dvbText(const std::string& latin9);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "mux/Bytes.h"
+#include "mux/EitSections.h"
 #include "mux/EpgSections.h"
 #include "mux/ModelGenerator.h"
 #include "mux/PacketTrack.h"
@@ -223,6 +224,30 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
     const uint64_t slots = static_cast<uint64_t>(seconds * perSecond);
 
     auto utcAt = [&](uint64_t slot) { return m.clockStart + static_cast<time_t>(slot / perSecond); };
+    // The EIT schedule goes round at most at kScheduleRate and at least every 5 s, in
+    // small slices so that it never holds up the lists and carousels for long.
+    ts::Packetizer eit(kEitPid);
+    const std::vector<Bytes> schedule = buildEitSchedule(cfg, m);
+    size_t scheduleBytes = 0;
+    for (const auto& sec : schedule)
+        scheduleBytes += sec.size();
+    constexpr uint64_t kScheduleRate = 300000;
+    constexpr uint64_t kSliceMs = 100;
+    // A whole round fits in one pass of the stream, so a receiver that plays it once has it all.
+    const uint64_t scheduleMs = std::min(std::max<uint64_t>(5000, scheduleBytes * 8 * 1000 / kScheduleRate),
+                                         std::max<uint64_t>(kSliceMs, static_cast<uint64_t>(seconds * 900)));
+    const size_t sliceBytes = std::max<size_t>(1, scheduleBytes * kSliceMs / scheduleMs);
+    size_t scheduleNext = 0;
+    auto scheduleSlice = [&](std::deque<Bytes>& q) {
+        std::vector<Bytes> slice;
+        for (size_t bytes = 0; bytes < sliceBytes && !schedule.empty();) {
+            slice.push_back(schedule[scheduleNext]);
+            bytes += slice.back().size();
+            scheduleNext = (scheduleNext + 1) % schedule.size();
+        }
+        if (!slice.empty())
+            toPackets(eit, slice, q);
+    };
     std::vector<Periodic> periodic = {
         {every(100), 0, [&](std::deque<Bytes>& q, uint64_t) { toPackets(pat, {patSection}, q); }},
         {every(400), 0,
@@ -234,6 +259,9 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
         {every(1000), 0, [&](std::deque<Bytes>& q, uint64_t) { toPackets(nit, {nitSection}, q); }},
         {every(1000), 0,
          [&](std::deque<Bytes>& q, uint64_t slot) { toPackets(tdt, {buildTdt(utcAt(slot)), buildTot(utcAt(slot))}, q); }},
+        {every(2000), 0,
+         [&](std::deque<Bytes>& q, uint64_t slot) { toPackets(eit, buildEitPresentFollowing(cfg, m, utcAt(slot)), q); }},
+        {every(kSliceMs), 0, [&](std::deque<Bytes>& q, uint64_t) { scheduleSlice(q); }},
     };
     const uint64_t pcrInterval = every(30);
     PacketTrack* tracks[] = {&titles, &epg};

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "mux/ModelGenerator.h"
 #include "mux/OutputFile.h"
 #include "mux/StreamBuilder.h"
+#include "mux/WeekListing.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ const char* kUsage =
     "Writes the MPEG transport stream of a sample EPG transponder to OUTPUT ('-' for stdout).\n"
     "\n"
     "  --seed N              random seed (default 1)\n"
-    "  --start YYYY-MM-DD    first broadcast day (default today, local time)\n"
+    "  --start YYYY-MM-DD    first broadcast day (default the one running now: today, yesterday before 06:00)\n"
     "  --clock-hour H        local hour of the first day the stream clock starts at (default 6)\n"
     "  --channels N          number of channels (default 40, at most 186)\n"
     "  --empty-channels      send a channel list without records\n"
@@ -44,9 +46,11 @@ const char* kUsage =
     "  --onid N, --tsid N    network and transport stream ids (decimal or 0x hex)\n"
     "  --orbital POS         orbital position such as 13.0E or 30.0W (default 13.0E)\n"
     "  --stats               print counts of what was generated to stderr\n"
-    "  --list FILE           also write the generated week as UTF-8 text to FILE\n"
+    "  --list FILE           also write the generated week as UTF-8 text to FILE ('-': stdout);\n"
+    "                        without OUTPUT only the list is written\n"
     "  --print-epg-service   print the EPG service's reference (as the box names it) and exit\n"
-    "  --help                show this text\n";
+    "  --help                show this text\n"
+    "  --version             show the version\n";
 
 struct IntOption {
     const char* name;
@@ -88,30 +92,12 @@ bool parseOrbital(const std::string& text, mux::Config& cfg)
 // One line per channel, theme and programme, then the summaries, for people and scripts.
 bool writeListing(const std::string& path, const mux::Model& m)
 {
+    if (path == "-")
+        return mux::writeWeekListing(stdout, m) && std::fflush(stdout) == 0;
     FILE* f = std::fopen(path.c_str(), "w");
     if (!f)
         return false;
-    using mux::latin9ToUtf8;
-    for (size_t i = 0; i < m.channels.size(); ++i)
-        std::fprintf(f, "channel %zu sid %04X %s\n", i + 1, m.channels[i].sid, latin9ToUtf8(m.channels[i].name).c_str());
-    for (size_t g = 0; g < m.themes.size(); ++g) {
-        std::fprintf(f, "theme %zu %s\n", g, latin9ToUtf8(m.themes[g].name).c_str());
-        for (const auto& sub : m.themes[g].subThemes)
-            std::fprintf(f, "  sub %s\n", latin9ToUtf8(sub).c_str());
-    }
-    static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    for (const auto& t : m.titles)
-        std::fprintf(f, "title day %d %s %02d:%02d ch %u slot %u dur %u id %08X %s\n", t.broadcastDay,
-                     kDays[t.listedWeekday % 7], t.hour, t.minute, t.channel, t.themeSlot, t.duration, t.summaryId,
-                     latin9ToUtf8(t.title).c_str());
-    for (const auto& s : m.summaries) {
-        std::string text = latin9ToUtf8(s.text);
-        for (char& c : text)
-            if (c == '\r')
-                c = '|';
-        std::fprintf(f, "summary %08X %s\n", s.id, text.c_str());
-    }
-    bool ok = std::fflush(f) == 0 && !std::ferror(f);
+    const bool ok = mux::writeWeekListing(f, m) && std::fflush(f) == 0;
     return std::fclose(f) == 0 && ok;
 }
 
@@ -183,6 +169,9 @@ int main(int argc, char** argv)
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (a == "--version") {
+            std::printf("orvalis-mux %s\n", ORVALIS_VERSION);
+            return 0;
         } else if (a == "--list") {
             listing = value("--list");
         } else if (a == "--seed") {
@@ -226,7 +215,7 @@ int main(int argc, char** argv)
         std::printf("1:0:1:%X:%X:%X:%x:0:0:0:\n", cfg.epgServiceId, cfg.tsid, cfg.onid, ns);
         return 0;
     }
-    if (output.empty())
+    if (output.empty() && listing.empty())
         return fail("no output given");
     if (cfg.titleRate + cfg.summaryRate > cfg.muxRate * 9 / 10)
         return fail("carousel rates leave no room in the mux rate");
@@ -245,6 +234,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvalis-mux: cannot write %s\n", listing.c_str());
         return 1;
     }
+    if (output.empty())
+        return 0;
     std::string error;
     if (!mux::writeOutput(output, ts, &error)) {
         std::fprintf(stderr, "orvalis-mux: %s\n", error.c_str());

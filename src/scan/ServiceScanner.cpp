@@ -1,6 +1,5 @@
 #include "scan/ServiceScanner.h"
 
-#include <cstdarg>
 #include <libdvbv5/desc_network_name.h>
 #include <libdvbv5/desc_sat.h>
 #include <libdvbv5/desc_service.h>
@@ -12,6 +11,7 @@
 
 #include <algorithm>
 
+#include "scan/DvbParser.h"
 #include "ts/PacketReader.h"
 #include "ts/PacketSplitter.h"
 
@@ -32,29 +32,6 @@ constexpr uint16_t kSdtPid = 0x11;
 constexpr uint8_t kPatTable = 0x00;
 constexpr uint8_t kNitActual = 0x40;
 constexpr uint8_t kSdtActual = 0x42;
-
-// libdvbv5 logs to stderr by default; a scan reports through its result only.
-void quietLog(int, const char*, ...) {}
-
-// One set of parser parameters for the process: the parsers only read it.
-dvb_v5_fe_parms* parserParms()
-{
-    static dvb_v5_fe_parms* parms = [] {
-        dvb_v5_fe_parms* p = dvb_fe_dummy();
-        if (p) {
-            p->logfunc = quietLog;
-            p->verbose = 0;
-            // Text without a character table prefix uses the ISO/IEC 6937 based table
-            // (EN 300 468 Annex A), not Latin-1. Spelt the iconv way on purpose: the
-            // parser's own table for "ISO-6937" drops the non-spacing diacritics
-            // (Č, á), iconv's ISO_6937 combines them with the letter that follows.
-            p->default_charset = const_cast<char*>("ISO_6937");
-            p->output_charset = const_cast<char*>("UTF-8");
-        }
-        return p;
-    }();
-    return parms;
-}
 
 std::string text(const char* s) { return s ? std::string(s) : std::string(); }
 
@@ -85,11 +62,12 @@ void fixUcs2Prefixes(std::vector<uint8_t>& s)
             if (tag != 0x48 || len < 3)
                 continue;
             const size_t provLen = s[body + 1];
-            if (provLen > 0 && s[body + 2] == 0x11)
-                s[body + 2] = 0x14;
+            if (body + 2 + provLen > d)
+                continue;
+            markTwoByteTextBigEndian(&s[body + 2], provLen);
             const size_t name = body + 2 + provLen;
-            if (name < d && s[name] > 0 && name + 1 < d && s[name + 1] == 0x11)
-                s[name + 1] = 0x14;
+            if (name < d && s[name] > 0 && name + 1 + s[name] <= d)
+                markTwoByteTextBigEndian(&s[name + 1], s[name]);
         }
     }
 }
@@ -97,7 +75,7 @@ void fixUcs2Prefixes(std::vector<uint8_t>& s)
 } // namespace
 
 ServiceScanner::ServiceScanner()
-    : m_parms(parserParms()), m_reassembler([this](uint16_t pid, const uint8_t* s, size_t n) { onSection(pid, s, n); })
+    : m_parms(dvbParserParms()), m_reassembler([this](uint16_t pid, const uint8_t* s, size_t n) { onSection(pid, s, n); })
 {
     m_reassembler.setCheckCrc(true);
     m_reassembler.addFilter(kPatPid, ts::SectionFilter::tableId(kPatTable));

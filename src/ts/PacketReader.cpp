@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,34 +60,29 @@ PacketReader::PacketReader(const std::string& path, size_t blockSize) : PacketRe
 {
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     m_owned = m_fd >= 0;
-    struct stat st;
-    if (m_fd >= 0 && ::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, m_fd, 0);
-        if (map != MAP_FAILED) {
-            ::madvise(map, size_t(st.st_size), MADV_SEQUENTIAL);
-            m_map = map;
-            m_mapSize = size_t(st.st_size);
-            m_data = static_cast<const uint8_t*>(map);
-            m_end = m_mapSize;
-            m_eof = true;
-            m_buf.clear();
-            m_buf.shrink_to_fit();
-        }
-    }
+    if (m_fd >= 0)
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
 PacketReader::~PacketReader()
 {
-    if (m_map)
-        ::munmap(m_map, m_mapSize);
     if (m_owned)
         ::close(m_fd);
 }
 
+bool PacketReader::rewind()
+{
+    if (m_fd < 0 || ::lseek(m_fd, 0, SEEK_SET) != 0)
+        return false;
+    m_pos = m_end = 0;
+    m_synced = false;
+    m_eof = m_wouldBlock = m_noSync = false;
+    m_readError = 0;
+    return true;
+}
+
 bool PacketReader::fill()
 {
-    if (m_map)
-        return false;
     // Keep the unread tail and read a block behind it.
     if (m_pos > 0) {
         size_t tail = m_end > m_pos ? m_end - m_pos : 0;
@@ -101,10 +96,21 @@ bool PacketReader::fill()
         return false;
     size_t before = m_end;
     while (m_end < m_buf.size()) {
+        if (m_live) {
+            pollfd pfd{m_fd, POLLIN, 0};
+            int r = ::poll(&pfd, 1, 0);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r == 0) {
+                m_wouldBlock = true;
+                break;
+            }
+        }
         ssize_t n = ::read(m_fd, m_buf.data() + m_end, m_buf.size() - m_end);
         if (n > 0) {
             m_end += size_t(n);
-            if (m_end - before >= m_block / 2)
+            // A live source is read once per call: a second read might block.
+            if (m_live || m_end - before >= m_block / 2)
                 break;
             continue;
         }
@@ -114,10 +120,12 @@ bool PacketReader::fill()
         }
         if (errno == EINTR)
             continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
             m_wouldBlock = true;
-        else
+        } else {
+            m_readError = errno;
             m_eof = true;
+        }
         break;
     }
     return m_end > before;
@@ -127,8 +135,12 @@ bool PacketReader::resync()
 {
     constexpr size_t kProbe = kConfirm * 204 + 188;
     for (;;) {
-        if (m_end - m_pos < kProbe && !m_eof)
+        if (m_end - m_pos < kProbe && !m_eof) {
             fill();
+            // A live source proves its stride on as many bytes as a file does.
+            if (m_end - m_pos < kProbe && !m_eof)
+                return false;
+        }
         size_t avail = m_end - m_pos;
         if (avail < 188)
             return false;
@@ -137,18 +149,24 @@ bool PacketReader::resync()
             m_stride = stride;
             m_stats.bytesSkipped += first;
             m_pos += first;
-            m_synced = true;
+            m_synced = m_everSynced = true;
             return true;
         }
         // No offset of this window starts a packet: drop it and look further.
         size_t drop = std::min<size_t>(204, avail);
         m_stats.bytesSkipped += drop;
         m_pos += drop;
+        if (!m_everSynced && m_syncSearchLimit && m_stats.bytesSkipped >= m_syncSearchLimit) {
+            m_noSync = true;
+            return false;
+        }
     }
 }
 
 const uint8_t* PacketReader::slowNext()
 {
+    if (m_noSync)
+        return nullptr;
     for (;;) {
         if (m_end - m_pos < kConfirm * 204 + 188 && !m_eof)
             fill();
@@ -158,16 +176,36 @@ const uint8_t* PacketReader::slowNext()
             if (m_synced)
                 ++m_stats.syncLosses;
             m_synced = false;
-            if (!resync()) {
+            if (!resync())
                 return nullptr;
-            }
             continue;
         }
+        // Until the input ends, a packet is taken with its trailing bytes.
+        if (m_end - m_pos < m_stride && !m_eof)
+            return nullptr;
         const uint8_t* p = m_data + m_pos;
         m_pos += std::min(m_stride, m_end - m_pos);
         ++m_stats.packets;
         return p;
     }
+}
+
+const uint8_t* PacketReader::nextRun(size_t& count)
+{
+    count = 0;
+    const uint8_t* first = next();
+    if (!first)
+        return nullptr;
+    count = 1;
+    // The packets already in the buffer that keep the sync; few enough that they are
+    // still in the first-level cache when the caller goes through them.
+    constexpr size_t kMaxRun = 96;
+    while (count < kMaxRun && m_end - m_pos >= m_stride && m_data[m_pos] == 0x47) {
+        m_pos += m_stride;
+        ++count;
+    }
+    m_stats.packets += count - 1;
+    return first;
 }
 
 } // namespace ts

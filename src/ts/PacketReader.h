@@ -1,7 +1,8 @@
 #pragma once
-// Reads transport packets from a file descriptor in large blocks and hands them out
-// one by one as 188-byte packets, whatever the stored packet size (188; 192 with a
-// 4-byte prefix; 204 with 16 trailing bytes). Regains sync after garbage.
+// Reads transport packets from a file descriptor in blocks of a fixed size and hands
+// them out as 188-byte packets, one by one or in runs, whatever the stored packet size
+// (188; 192 with a 4-byte prefix; 204 with 16 trailing bytes). Regains sync after
+// garbage. Memory stays the same whatever the size of the input.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,17 +23,31 @@ struct ReaderStats {
 class PacketReader {
 public:
     // Reads from fd, which the reader does not own.
-    explicit PacketReader(int fd, size_t blockSize = 1 << 18);
-    // Opens the file itself (owned); ok() tells whether that worked. A regular file is
-    // mapped rather than read: that saves copying every byte once more.
-    explicit PacketReader(const std::string& path, size_t blockSize = 1 << 18);
+    explicit PacketReader(int fd, size_t blockSize = kDefaultBlock);
+    // Opens the file itself (owned); ok() tells whether that worked.
+    explicit PacketReader(const std::string& path, size_t blockSize = kDefaultBlock);
     ~PacketReader();
     PacketReader(const PacketReader&) = delete;
     PacketReader& operator=(const PacketReader&) = delete;
 
-    bool ok() const { return m_fd >= 0 || m_map; }
+    // Whatever the size of the input, the reader holds one block (and a packet or two
+    // of margin): read() into a buffer that stays in the cache beats mapping the file.
+    static constexpr size_t kDefaultBlock = 1 << 18;
+
+    bool ok() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+    // A live source (pipe, FIFO, device) is only read when poll() says it has data, so
+    // that the reader never blocks and a FIFO without a writer yet is not taken for
+    // ended: next() then returns null with wouldBlock() set until data comes.
+    void setLive(bool on) { m_live = on; }
+    // Gives up when this many bytes were searched without finding the first packet
+    // (0: no limit); noSync() then tells why next() returns null.
+    void setSyncSearchLimit(uint64_t bytes) { m_syncSearchLimit = bytes; }
+
     // The next packet (188 bytes, sync byte first), or null at the end of the data.
-    // On a non-blocking descriptor null also means "nothing more yet": see wouldBlock().
+    // The packet stays valid until the next call. A live source may also say
+    // "nothing more yet": see wouldBlock().
     const uint8_t* next()
     {
         if (m_synced && m_end - m_pos >= m_stride && m_data[m_pos] == 0x47) {
@@ -43,9 +58,19 @@ public:
         }
         return slowNext();
     }
+    // A run of count >= 1 packets that follow each other packetSize() bytes apart,
+    // each starting with its sync byte; null where next() would give null.
+    const uint8_t* nextRun(size_t& count);
+
+    // Back to the start of a regular file. False when the input cannot seek.
+    bool rewind();
+
     size_t packetSize() const { return m_stride; }
     bool eof() const { return m_eof; }
     bool wouldBlock() const { return m_wouldBlock; }
+    bool noSync() const { return m_noSync; }
+    // errno of a failed read (the reader then treats the input as ended), or 0.
+    int readError() const { return m_readError; }
     const ReaderStats& stats() const { return m_stats; }
 
 private:
@@ -55,17 +80,20 @@ private:
 
     int m_fd = -1;
     bool m_owned = false;
+    bool m_live = false;
     std::vector<uint8_t> m_buf;
-    const uint8_t* m_data = nullptr; // m_buf, or the mapped file
-    void* m_map = nullptr;
-    size_t m_mapSize = 0;
+    const uint8_t* m_data = nullptr; // m_buf.data()
     size_t m_block;
     size_t m_pos = 0;
     size_t m_end = 0;
     size_t m_stride = 188;
     bool m_synced = false;
+    bool m_everSynced = false;
     bool m_eof = false;
     bool m_wouldBlock = false;
+    bool m_noSync = false;
+    int m_readError = 0;
+    uint64_t m_syncSearchLimit = 0;
     ReaderStats m_stats;
 };
 

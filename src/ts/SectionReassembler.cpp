@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ts/Crc32.h"
+#include "ts/Packet.h"
 #include "ts/Packetizer.h"
 
 namespace ts {
@@ -11,6 +12,8 @@ namespace ts {
 namespace {
 enum class Decision : uint8_t { Undecided, Keep, Skip };
 constexpr size_t kHeaderSize = 3;
+
+constexpr size_t kFullPayload = kPacketSize - 4;
 } // namespace
 
 struct SectionReassembler::PidState {
@@ -46,18 +49,19 @@ struct SectionReassembler::PidState {
     }
 };
 
-SectionReassembler::SectionReassembler(Sink sink) : m_sink(std::move(sink)), m_states(kPidCount) {}
+SectionReassembler::SectionReassembler(Sink sink) : m_sink(std::move(sink)) {}
 
 SectionReassembler::~SectionReassembler() = default;
 
 SectionReassembler::PidState* SectionReassembler::state(uint16_t pid)
 {
-    auto& slot = m_states[pid & 0x1FFF];
-    if (!slot) {
-        slot = std::make_unique<PidState>();
-        slot->pid = pid & 0x1FFF;
+    pid &= 0x1FFF;
+    if (m_slots[pid] == 0) {
+        m_states.push_back(std::make_unique<PidState>());
+        m_states.back()->pid = pid;
+        m_slots[pid] = uint16_t(m_states.size());
     }
-    return slot.get();
+    return m_states[m_slots[pid] - 1].get();
 }
 
 void SectionReassembler::watch(uint16_t pid)
@@ -76,21 +80,30 @@ void SectionReassembler::addFilter(uint16_t pid, const SectionFilter& filter)
 
 void SectionReassembler::unwatch(uint16_t pid)
 {
-    m_states[pid & 0x1FFF].reset();
+    pid &= 0x1FFF;
+    const uint16_t slot = m_slots[pid];
+    if (slot == 0)
+        return;
+    // The last state takes the place of the one that goes.
+    if (slot != m_states.size()) {
+        m_states[slot - 1] = std::move(m_states.back());
+        m_slots[m_states[slot - 1]->pid] = slot;
+    }
+    m_states.pop_back();
+    m_slots[pid] = 0;
 }
 
 void SectionReassembler::unwatchAll()
 {
-    for (auto& s : m_states)
-        s.reset();
+    for (const auto& s : m_states)
+        m_slots[s->pid] = 0;
+    m_states.clear();
     m_all = false;
 }
 
 void SectionReassembler::reset()
 {
     for (auto& s : m_states) {
-        if (!s)
-            continue;
         s->have = s->need = 0;
         s->decision = Decision::Undecided;
         s->lastCc = -1;
@@ -180,16 +193,15 @@ void SectionReassembler::feed(PidState& st, const uint8_t* data, size_t size, bo
     }
 }
 
-void SectionReassembler::put(const uint8_t* p)
+void SectionReassembler::putWatched(const uint8_t* p, uint16_t slot)
 {
-    if (p[0] != 0x47) {
-        ++m_stats.syncErrors;
-        return;
-    }
-    uint16_t pid = uint16_t(((p[1] & 0x1F) << 8) | p[2]);
-    PidState* st = m_states[pid].get();
-    if (!st) {
-        if (!m_all || pid == 0x1FFF)
+    PidState* st;
+    if (slot != 0) {
+        st = m_states[slot - 1].get();
+    } else {
+        // Only when watching all PIDs: the null PID never carries sections.
+        const uint16_t pid = uint16_t(((p[1] & 0x1F) << 8) | p[2]);
+        if (pid == kNullPid)
             return;
         st = state(pid);
     }
@@ -251,14 +263,19 @@ void SectionReassembler::put(const uint8_t* p)
         st->synced = true;
         feed(*st, payload + 1 + pointer, size - 1 - pointer, true);
     } else if (st->synced) {
+        if (size == kFullPayload && st->need != 0 && kFullPayload < size_t(st->need - st->have)) {
+            // The middle of a long section, the common case: the payload only continues it.
+            // A copy of a size known at compile time becomes vector moves; one of a size
+            // known at run time becomes "rep movs", whose start-up costs as much as the copy.
+            if (st->decision != Decision::Skip)
+                std::memcpy(st->buf + st->have, payload, kFullPayload);
+            st->have = uint16_t(st->have + kFullPayload);
+            if (st->decision == Decision::Undecided && st->have >= std::max<size_t>(st->span, 1))
+                st->decision = st->accepts(st->buf, st->have) ? Decision::Keep : Decision::Skip;
+            return;
+        }
         feed(*st, payload, size, true);
     }
-}
-
-void SectionReassembler::putPackets(const uint8_t* data, size_t size)
-{
-    for (; size >= kPacketSize; data += kPacketSize, size -= kPacketSize)
-        put(data);
 }
 
 bool sectionCrcValid(const uint8_t* section, size_t size)

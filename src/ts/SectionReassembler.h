@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "ts/Packetizer.h"
 #include "ts/SectionFilter.h"
 
 namespace ts {
@@ -57,9 +58,23 @@ public:
     void watchAll() { m_all = true; }
 
     // One 188-byte packet starting at its sync byte.
-    void put(const uint8_t* packet);
+    void put(const uint8_t* packet) { putRun(packet, 1, kPacketSize); }
     // Whole 188-byte packets back to back.
-    void putPackets(const uint8_t* data, size_t size);
+    void putPackets(const uint8_t* data, size_t size) { putRun(data, size / kPacketSize, kPacketSize); }
+    // count packets of 188 bytes whose starts lie stride bytes apart (see PacketReader::nextRun).
+    void putRun(const uint8_t* first, size_t count, size_t stride)
+    {
+        // Most packets belong to no watched PID: one table lookup rejects them.
+        for (; count > 0; --count, first += stride) {
+            if (first[0] != 0x47) {
+                ++m_stats.syncErrors;
+                continue;
+            }
+            const uint16_t slot = m_slots[((first[1] & 0x1F) << 8) | first[2]];
+            if (slot != 0 || m_all)
+                putWatched(first, slot);
+        }
+    }
 
     // Forgets partial sections and continuity counters (e.g. the stream starts over).
     void reset();
@@ -70,12 +85,14 @@ public:
 private:
     struct PidState;
     PidState* state(uint16_t pid);
+    void putWatched(const uint8_t* packet, uint16_t slot);
     void feed(PidState& st, const uint8_t* data, size_t size, bool startsAllowed);
     void deliver(PidState& st, const uint8_t* section, size_t size, bool filtered);
     void dropPartial(PidState& st);
 
     Sink m_sink;
-    std::vector<std::unique_ptr<PidState>> m_states; // indexed by PID
+    std::vector<std::unique_ptr<PidState>> m_states; // of the PIDs watched
+    uint16_t m_slots[kPidCount] = {};               // by PID: 1 + index into m_states, 0 = not watched
     bool m_all = false;
     bool m_checkCrc = false;
     ReassemblyStats m_stats;

@@ -3,7 +3,10 @@
 #include "box/PluginHost.h"
 #include "host/platform/FileSystem.h"
 
+#include "host/gui/Frontend.h"
+
 #include <cstdlib>
+#include <dlfcn.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -146,6 +149,44 @@ TEST_F(PluginHostTest, ListsOnlyPluginDescriptionsWithAnObject)
     std::string error;
     EXPECT_FALSE(plugins.run(found[0], &result, &error)); // an empty file is no shared object
     EXPECT_FALSE(error.empty());
+}
+
+// Leaves every window at once, as a user pressing exit would.
+class ExitingFrontend : public host::Frontend {
+public:
+    ExitingFrontend() { host::setFrontend(this); }
+    ~ExitingFrontend() override { host::setFrontend(nullptr); }
+    void present(const host::FrameView&) override {}
+    host::InputEvent nextInput() override { return host::InputEvent(); }
+};
+
+TEST_F(PluginHostTest, UnloadsThePluginWhenItReturnsSoTheNextStartIsFresh)
+{
+    const std::string object = std::string(ORVALIS_BUILD_DIR) + "/src/orvalis.so";
+    std::ifstream probe(object);
+    if (!probe)
+        GTEST_SKIP() << "orvalis.so not built";
+    // A value left behind by a run must not be what the next start sees.
+    void* handle = dlopen(object.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    auto* channels = static_cast<int*>(dlsym(handle, "nb_channels"));
+    ASSERT_NE(channels, nullptr);
+    *channels = 5;
+    dlclose(handle);
+
+    ExitingFrontend frontend;
+    box::PluginHost plugins(object);
+    box::PluginInfo info{"Orvalis", "", "", object};
+    int result = -1;
+    std::string error;
+    ASSERT_TRUE(plugins.run(info, &result, &error)) << error;
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(dlopen(object.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded after plugin_exec returned";
+
+    handle = dlopen(object.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(*static_cast<int*>(dlsym(handle, "nb_channels")), 300);
+    dlclose(handle);
 }
 
 TEST_F(PluginHostTest, SaysWhyADescriptionIsNotAPlugin)

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -29,6 +30,11 @@ public:
 
     void add(int pid, int table, std::vector<uint8_t> section) { m_sections[{pid, table}].push_back(std::move(section)); }
     void failFilter(bool fail) { m_failFilter = fail; }
+    // Reads after the first n fail (EIO), as a device that stops delivering does.
+    void failReadsAfter(long n) { m_readsBeforeFailure = n; }
+    long reads() const { return m_reads; }
+    // After this many reads every read times out, as when a stream stops.
+    void stopAfter(long reads) { m_readLimit = reads; }
     FakeDemuxLog& log() { return m_log; }
     void uninstall() { host::unregisterDevice("/dev/dvb/card0/demux0"); }
 
@@ -63,6 +69,14 @@ private:
         ssize_t read(void* buf, size_t count) override
         {
             m_d.m_log.calls.push_back("read");
+            if (m_d.m_readsBeforeFailure >= 0 && m_d.m_reads >= m_d.m_readsBeforeFailure) {
+                errno = EIO;
+                return -1;
+            }
+            if (++m_d.m_reads > m_d.m_readLimit) {
+                errno = ETIMEDOUT;
+                return -1;
+            }
             auto it = m_d.m_sections.find(m_key);
             if (it == m_d.m_sections.end() || it->second.empty()) {
                 errno = ETIMEDOUT;
@@ -91,5 +105,8 @@ private:
 
     std::map<Key, std::vector<std::vector<uint8_t>>> m_sections;
     bool m_failFilter = false;
+    long m_readsBeforeFailure = -1;
+    long m_reads = 0;
+    long m_readLimit = std::numeric_limits<long>::max();
     FakeDemuxLog m_log;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "demux/KernelDemuxFile.h"
+#include "demux/RequestCodes.h"
 #include "host/platform/DeviceRegistry.h"
 #include "host/platform/dmx.h"
 
@@ -34,7 +35,7 @@ struct FakeKernel {
         };
         s.ioctl = [this](int fd, unsigned long request, void* arg) {
             Call c{"ioctl", fd, request, {}};
-            if (request == 0x403c6f2bul && arg)
+            if (request == demux::kDmxSetFilter && arg)
                 c.record.assign(static_cast<uint8_t*>(arg), static_cast<uint8_t*>(arg) + 60);
             c.what += arg ? " arg" : " none";
             calls.push_back(c);
@@ -87,11 +88,14 @@ TEST(KernelDemuxTest, TranslatesVersionOneRequests)
     ASSERT_EQ(k.calls.size(), 5u);
     const Call& set = k.calls[1];
     EXPECT_EQ(set.fd, 7);
-    EXPECT_EQ(set.request, 0x403c6f2bul);
+    EXPECT_EQ(set.request, demux::kDmxSetFilter);
     ASSERT_EQ(set.record.size(), 60u);
     // struct dmx_sct_filter_params: pid @0, filter @2, mask @18, mode @34, timeout @52, flags @56.
     const uint8_t* r = set.record.data();
-    EXPECT_EQ(r[0] | (r[1] << 8), 0x01D3);
+    // The kernel reads the numbers in the processor's own byte order.
+    uint16_t pid;
+    std::memcpy(&pid, r, 2);
+    EXPECT_EQ(pid, 0x01D3);
     for (int i = 0; i < 16; ++i) {
         EXPECT_EQ(r[2 + i], 0x90 + i);
         EXPECT_EQ(r[18 + i], 0xF0 | i);
@@ -102,7 +106,7 @@ TEST(KernelDemuxTest, TranslatesVersionOneRequests)
     std::memcpy(&flags, r + 56, 4);
     EXPECT_EQ(timeout, 8000u);
     EXPECT_EQ(flags, 5u);
-    EXPECT_EQ(k.calls[2].request, 0x6f2aul);
+    EXPECT_EQ(k.calls[2].request, demux::kDmxStop);
     EXPECT_EQ(k.calls[2].what, "ioctl none");
     EXPECT_EQ(k.calls[3].what, "read");
     EXPECT_EQ(k.calls[3].request, 10u);

@@ -83,7 +83,7 @@ TEST(TransportStreamTest, StandardInputIsTakenAsItComes)
 {
     Bytes packets;
     ts::Packetizer pz(0x12);
-    pz.put(demuxtest::section(0x90, 1, 500), packets);
+    pz.put(demuxtest::section(0x90, 1, 2000), packets); // enough packets to prove the packet size
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     int savedStdin = dup(STDIN_FILENO);
@@ -91,14 +91,28 @@ TEST(TransportStreamTest, StandardInputIsTakenAsItComes)
     close(fds[0]);
     ASSERT_EQ(write(fds[1], packets.data(), packets.size()), ssize_t(packets.size()));
     demux::TransportStream s;
-    // The first portion is awaited until the writer closes; nothing is there twice.
-    close(fds[1]);
     ASSERT_TRUE(s.open("-"));
     dup2(savedStdin, STDIN_FILENO);
     close(savedStdin);
-    EXPECT_EQ(s.packetCount(), packets.size() / 188);
-    EXPECT_EQ(Bytes(s.packet(0), s.packet(0) + 188), Bytes(packets.begin(), packets.begin() + 188));
-    EXPECT_FALSE(s.poll());
+    EXPECT_TRUE(s.live());
+    EXPECT_EQ(s.name(), "standard input");
+    // The last packet waits for the next one (its time on air), until the writer closes.
+    Bytes played;
+    while (s.step() == demux::TransportStream::Step::Packet) {
+        played.insert(played.end(), s.packet(), s.packet() + 188);
+        s.advance();
+    }
+    EXPECT_EQ(s.step(), demux::TransportStream::Step::Wait);
+    EXPECT_EQ(played, Bytes(packets.begin(), packets.end() - 188));
+    close(fds[1]);
+    ASSERT_TRUE(s.waitReadable(1000));
+    ASSERT_EQ(s.step(), demux::TransportStream::Step::Packet);
+    EXPECT_EQ(Bytes(s.packet(), s.packet() + 188), Bytes(packets.end() - 188, packets.end()));
+    s.advance();
+    // Nothing is there twice: a live source never starts over.
+    EXPECT_EQ(s.step(), demux::TransportStream::Step::Ended);
+    EXPECT_FALSE(s.rewind());
+    EXPECT_TRUE(s.problem().empty());
 }
 
 TEST(TransportStreamTest, MissingFileFails)

@@ -301,7 +301,7 @@ TEST(VirtualDemuxInstallTest, NoStreamNoDevice)
     EXPECT_EQ(errno, ENOENT);
 }
 
-std::string capture(const char* name) { return std::string(ORVALIS_SHARED_DIR) + "/data/ts/" + name; }
+std::string capture(const char* name) { return std::string(ORVALIS_TEST_DATA_DIR) + "/ts/" + name; }
 
 TEST_F(VirtualDemuxTest, CaptureSdtAndAbsentPid)
 {
@@ -330,7 +330,6 @@ TEST_F(VirtualDemuxTest, CaptureCrcFlagDropsTheBrokenEitSection)
     // One EIT p/f actual section of this capture (service 1046) fails its CRC.
     ASSERT_TRUE(m_tp.add(capture("fr-tnt-r4-multi4.ts")));
     ASSERT_TRUE(m_tp.tune(0));
-    size_t loopPackets = m_tp.stream(0).packetCount();
     int fd = open();
     for (uint32_t flags : {0u, unsigned(DMX_CHECK_CRC)}) {
         ASSERT_EQ(setFilter(fd, 0x12, 0x4E, DMX_IMMEDIATE_START | flags), 0);
@@ -349,7 +348,7 @@ TEST_F(VirtualDemuxTest, CaptureCrcFlagDropsTheBrokenEitSection)
         else
             EXPECT_GE(bad, 1);
     }
-    EXPECT_GT(loopPackets, 0u);
+    EXPECT_FALSE(m_tp.stream(0).live()); // a file starts over
 }
 
 } // namespace

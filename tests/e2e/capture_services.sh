@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The box's service list of every shared capture, as its scan builds it, names the
+# The box's service list of every test capture (tests/data/ts), as its scan builds it, names the
 # services exactly as ffprobe does.
 set -euo pipefail
 build="$1"
-shared="$2"
+data="$2"
 if ! command -v ffprobe >/dev/null; then
   echo "SKIP: ffprobe is not installed"
   exit 0
@@ -11,7 +11,7 @@ fi
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 status=0
-for ts in "$shared"/data/ts/*.ts; do
+for ts in "$data"/ts/*.ts; do
   box_names="$("$build/src/box/box" --quiet --root "$root" --ts "$ts" --list-services | cut -f2 | sort)"
   probe_names="$(ffprobe -v quiet -show_programs -of json "$ts" | python3 -c '
 import json, sys

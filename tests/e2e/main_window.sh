@@ -22,7 +22,7 @@ run nodemux --keys "shot:main 0 exit red ok green ok"
 "$mux" --start 2026-12-08 "$work/sample.ts"
 "$mux" --start 2026-12-08 --no-epg "$work/noepg.ts"
 epg="$("$mux" --print-epg-service)"
-run sample --ts "$work/sample.ts" --service "$epg" --epg-service "$epg" --keys "red green"
+run sample --ts "$work/sample.ts" --service "$epg" --epg-service "$epg" --keys "red exit green"
 run noepg --ts "$work/noepg.ts" --service "$epg" --epg-service "$epg" --keys "green ok red ok"
 test -s "$work/main.png"
 
@@ -81,9 +81,10 @@ check(green["class"] == "eMessageBox" and green["message"] == "Can't open DEMUX 
       f"green without demux: {green}")
 check(s[-1]["token"] == "(end)" and s[-1]["plugin_exec"] == 0 and windows(s[-1]) == [], "plugin_exec returns 0")
 
-# On the sample broadcast both reads succeed silently.
+# On the sample broadcast both reads succeed silently and open their views.
 s = steps("sample")
-check(all(top(st)["class"] == "eOrvalis" for st in s if st["token"] in ("red", "green")), "sample: no message box")
+opened = [top(st)["class"] for st in s if st["token"] in ("red", "green")]
+check(opened == ["eChanThemeSel", "eChanProgramSel"], f"sample: red and green open {opened}")
 
 # Without the EPG tables the reads time out and say so.
 s = steps("noepg")

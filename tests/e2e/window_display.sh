@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The box's window display, end to end, on a virtual X server: the window opens,
 # shows the plug-in, reacts to keys pressed on the keyboard, and exit in the main
-# window ends the box. Arguments: build dir, shared dir.
+# window ends the box. Arguments: build dir, test data dir.
 set -u
-build=${1:?usage: window_display.sh BUILD_DIR [SHARED_DIR]}
+build=${1:?usage: window_display.sh BUILD_DIR [TEST_DATA_DIR]}
 box="$build/src/box/box"
 
 fail() {

@@ -10,10 +10,16 @@
 #include <sys/wait.h>
 
 #include "MuxTestSupport.h"
+#include "mux/ModelGenerator.h"
 
 namespace {
 
 const std::string kTool = std::string(ORVALIS_BUILD_DIR) + "/src/mux/orvalis-mux";
+// A cross build runs the tool through the target's emulator.
+#ifndef ORVALIS_TOOL_RUNNER
+#define ORVALIS_TOOL_RUNNER ""
+#endif
+const std::string kRun = std::string(ORVALIS_TOOL_RUNNER) + kTool;
 
 bool haveTool()
 {
@@ -23,7 +29,7 @@ bool haveTool()
 
 std::vector<uint8_t> runToStdout(const std::string& args, int& status)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen((kTool + " " + args + " 2>/dev/null").c_str(), "r"), pclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen((kRun + " " + args + " 2>/dev/null").c_str(), "r"), pclose);
     std::vector<uint8_t> out;
     uint8_t buf[65536];
     size_t n;
@@ -51,7 +57,7 @@ TEST(CommandLine, WritesTheLibraryStreamToStdoutAndToAFile)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
     const std::string path = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-test.ts";
-    ASSERT_EQ(std::system((kTool + " " + args + " " + path).c_str()), 0);
+    ASSERT_EQ(std::system((kRun + " " + args + " " + path).c_str()), 0);
     std::ifstream f(path, std::ios::binary);
     const std::vector<uint8_t> written((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     EXPECT_EQ(written, expected);
@@ -74,6 +80,32 @@ TEST(CommandLine, RejectsBadOptionsAndExplainsItself)
     const std::string text(help.begin(), help.end());
     EXPECT_NE(text.find("--no-epg"), std::string::npos);
     EXPECT_NE(text.find("--bad-channel"), std::string::npos);
+}
+
+TEST(CommandLine, ListsTheWeekOnStdoutWithoutWritingAStream)
+{
+    if (!haveTool())
+        GTEST_SKIP() << "orvalis-mux not built";
+    int status = -1;
+    const auto out = runToStdout("--start 2026-12-08 --channels 3 --list -", status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::string text(out.begin(), out.end());
+    mux::Config cfg = muxtest::weekConfig();
+    cfg.channelCount = 3;
+    const mux::Model model = mux::generateModel(cfg);
+    // A day line before each broadcast day's programmes, then one line per programme.
+    size_t titles = 0, pos = 0;
+    while ((pos = text.find("\ntitle day ", pos)) != std::string::npos) {
+        ++titles;
+        ++pos;
+    }
+    EXPECT_EQ(titles, model.titles.size());
+    const size_t tuesday = text.find("day 0 Tue 2026-12-08\ntitle day 0 Tue 06:00 ch 1 ");
+    const size_t monday = text.find("day 6 Mon 2026-12-14\ntitle day 6 Mon 06:00 ");
+    EXPECT_NE(tuesday, std::string::npos);
+    EXPECT_NE(monday, std::string::npos);
+    EXPECT_LT(tuesday, monday);
+    EXPECT_EQ(text.rfind("channel 1 sid 0007 ", 0), 0u); // text only: no transport stream before it
 }
 
 namespace {

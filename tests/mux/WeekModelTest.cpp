@@ -6,6 +6,7 @@
 
 #include "MuxTestSupport.h"
 #include "mux/ModelGenerator.h"
+#include "mux/WeekListing.h"
 
 using namespace muxtest;
 
@@ -164,4 +165,34 @@ TEST(WeekModel, SwitchesChangeWhatTheyName)
     cfg.missingSummaryPercent = 0;
     const auto plain = mux::generateModel(cfg);
     EXPECT_EQ(plain.summaries.size(), plain.titles.size());
+}
+
+TEST(WeekModel, EveryThemeAndItsSubThemesHaveProgrammesEveryDay)
+{
+    const mux::Model& m = weekModel();
+    // (day, group) -> programmes filed under the theme itself, and under its sub-themes.
+    std::map<std::pair<int, int>, std::pair<int, int>> count;
+    auto at = [&](int d, int g) { return count[std::make_pair(d, g)]; };
+    for (const auto& t : m.titles) {
+        auto& c = count[std::make_pair(t.broadcastDay, t.themeSlot / 16)];
+        (t.themeSlot % 16 == 0 ? c.first : c.second) += 1;
+    }
+    for (int d = 0; d < 7; ++d)
+        for (int g = 0; g < static_cast<int>(m.themes.size()); ++g) {
+            EXPECT_GT(at(d, g).first, 0) << "day " << d << " theme " << g;
+            if (!m.themes[g].subThemes.empty())
+                EXPECT_GT(at(d, g).second, 0) << "day " << d << " theme " << g;
+        }
+}
+
+TEST(WeekModel, DefaultStartIsTheBroadcastDayRunningNow)
+{
+    mux::Config cfg; // no start day given
+    cfg.days = 1;
+    const mux::Model m = mux::generateModel(cfg);
+    EXPECT_EQ(m.startDay, mux::currentBroadcastDay());
+    const time_t now = time(nullptr);
+    // The broadcast day running now began at 06:00 of the start day, less than a day ago.
+    EXPECT_LE(mux::broadcastTime(m.startDay, 0, 0), now);
+    EXPECT_GT(mux::broadcastTime(m.startDay, 1, 0), now);
 }

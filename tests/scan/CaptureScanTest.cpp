@@ -18,7 +18,7 @@ struct Capture {
     uint8_t firstType;
 };
 
-std::string capturePath(const char* file) { return std::string(ORVALIS_SHARED_DIR) + "/data/ts/" + file; }
+std::string capturePath(const char* file) { return std::string(ORVALIS_TEST_DATA_DIR) + "/ts/" + file; }
 
 const std::vector<Capture>& captures()
 {

@@ -17,7 +17,7 @@ struct TableFigures {
     size_t longest = 0;
 };
 
-std::string capture(const char* name) { return std::string(ORVALIS_SHARED_DIR) + "/data/ts/" + name; }
+std::string capture(const char* name) { return std::string(ORVALIS_TEST_DATA_DIR) + "/ts/" + name; }
 
 const char* tableName(uint8_t tid)
 {

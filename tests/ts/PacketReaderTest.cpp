@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -80,6 +81,90 @@ TEST(PacketReaderTest, RegainsSyncAfterGarbage)
     EXPECT_EQ(out, ts);
     EXPECT_EQ(stats.syncLosses, 1u);
     EXPECT_EQ(stats.bytesSkipped, 8u);
+}
+
+TEST(PacketReaderTest, RunsGiveTheSamePacketsAsSingleReads)
+{
+    auto ts = samplePackets(60);
+    for (size_t size : {188u, 192u, 204u}) {
+        auto framed = reframe(ts, size);
+        framed.insert(framed.begin() + long(size * 20), {0x01, 0x02}); // a sync loss in the middle
+        std::FILE* tmp = std::tmpfile();
+        std::fwrite(framed.data(), 1, framed.size(), tmp);
+        std::fflush(tmp);
+        std::rewind(tmp);
+        ts::PacketReader reader(fileno(tmp), 4096);
+        std::vector<uint8_t> out;
+        size_t count = 0, runs = 0;
+        while (const uint8_t* run = reader.nextRun(count)) {
+            ++runs;
+            for (size_t i = 0; i < count; ++i)
+                out.insert(out.end(), run + i * reader.packetSize(), run + i * reader.packetSize() + 188);
+        }
+        EXPECT_EQ(out, ts) << size;
+        EXPECT_GT(runs, 1u);
+        EXPECT_EQ(reader.stats().packets, ts.size() / 188);
+        EXPECT_EQ(reader.stats().syncLosses, 1u);
+        // Starting over gives the first packet again.
+        ASSERT_TRUE(reader.rewind());
+        const uint8_t* first = reader.next();
+        ASSERT_NE(first, nullptr);
+        EXPECT_TRUE(std::equal(first, first + 188, ts.begin()));
+        std::fclose(tmp);
+    }
+}
+
+TEST(PacketReaderTest, GivesUpWithoutSyncOnlyPastTheLimit)
+{
+    auto ts = samplePackets(10);
+    for (size_t garbage : {size_t(3000), size_t(20000)}) {
+        std::vector<uint8_t> bytes(garbage, 0x00);
+        bytes.insert(bytes.end(), ts.begin(), ts.end());
+        std::FILE* tmp = std::tmpfile();
+        std::fwrite(bytes.data(), 1, bytes.size(), tmp);
+        std::fflush(tmp);
+        std::rewind(tmp);
+        ts::PacketReader reader(fileno(tmp), 4096);
+        reader.setSyncSearchLimit(10000);
+        const uint8_t* p = reader.next();
+        if (garbage < 10000) {
+            ASSERT_NE(p, nullptr);
+            EXPECT_TRUE(std::equal(p, p + 188, ts.begin()));
+            EXPECT_FALSE(reader.noSync());
+        } else {
+            EXPECT_EQ(p, nullptr);
+            EXPECT_TRUE(reader.noSync());
+            EXPECT_FALSE(reader.eof()); // refused, not read to the end
+        }
+        std::fclose(tmp);
+    }
+}
+
+TEST(PacketReaderTest, LiveSourceWaitsForWholePacketsWithoutBlocking)
+{
+    auto ts = samplePackets(10);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ts::PacketReader reader(fds[0], 4096);
+    reader.setLive(true);
+    EXPECT_EQ(reader.next(), nullptr); // nothing written yet: no wait
+    EXPECT_TRUE(reader.wouldBlock());
+    EXPECT_FALSE(reader.eof());
+    // Enough to prove the packet size, but the last packet cut short.
+    const size_t first = 8 * 188 + 100;
+    ASSERT_EQ(write(fds[1], ts.data(), first), ssize_t(first));
+    std::vector<uint8_t> out;
+    while (const uint8_t* p = reader.next())
+        out.insert(out.end(), p, p + 188);
+    EXPECT_EQ(out.size(), 8 * 188u);
+    ASSERT_EQ(write(fds[1], ts.data() + first, ts.size() - first), ssize_t(ts.size() - first));
+    close(fds[1]);
+    while (!reader.eof())
+        while (const uint8_t* p = reader.next())
+            out.insert(out.end(), p, p + 188);
+    EXPECT_EQ(out, ts);
+    EXPECT_FALSE(reader.rewind()); // a pipe cannot start over
+    close(fds[0]);
 }
 
 TEST(PacketSplitterTest, ArbitraryChunksGiveSamePackets)

@@ -203,6 +203,66 @@ TEST(SectionReassemblerTest, ResetForgetsPartialWithoutFault)
     EXPECT_EQ(c.r.stats().ccErrors, 0u);
 }
 
+TEST(SectionReassemblerTest, UnwatchingOnePidKeepsTheOthersAndTheirPartialSections)
+{
+    // Three PIDs interleaved packet by packet, each with a section spanning many packets.
+    std::vector<uint8_t> a, b, c;
+    ts::Packetizer pa(0x20), pb(0x21), pc(0x22);
+    pa.put({makeSection(0x50, 1, 1500)}, a);
+    pb.put({makeSection(0x51, 2, 1500)}, b);
+    pc.put({makeSection(0x52, 3, 1500)}, c);
+    ASSERT_EQ(a.size(), b.size());
+    std::vector<uint16_t> pids;
+    ts::SectionReassembler r([&](uint16_t pid, const uint8_t*, size_t) { pids.push_back(pid); });
+    for (uint16_t pid : {0x20, 0x21, 0x22})
+        r.watch(pid);
+    const size_t half = a.size() / 2 / 188 * 188;
+    for (size_t at = 0; at < a.size(); at += 188) {
+        if (at == half) {
+            r.unwatch(0x20); // the state of 0x22 takes its place in the middle of its section
+            r.unwatch(0x99); // never watched: nothing happens
+        }
+        for (const auto* stream : {&a, &b, &c})
+            r.put(stream->data() + at);
+    }
+    EXPECT_EQ(pids, (std::vector<uint16_t>{0x21, 0x22}));
+    EXPECT_EQ(r.stats().droppedPartial, 0u);
+    EXPECT_EQ(r.stats().ccErrors, 0u);
+    // Watching again starts afresh; unwatchAll forgets every PID.
+    pids.clear();
+    r.watch(0x20);
+    r.putPackets(a.data(), a.size());
+    r.unwatchAll();
+    r.putPackets(b.data(), b.size());
+    EXPECT_EQ(pids, (std::vector<uint16_t>{0x20}));
+}
+
+TEST(SectionReassemblerTest, RunsOfPacketsAtAnyStrideMatchSinglePackets)
+{
+    std::vector<uint8_t> ts;
+    ts::Packetizer pz(0x12);
+    pz.put(mixedSections(), ts);
+    ts::appendNullPacket(ts);
+    // 204-byte packets: 16 trailing bytes after each, and one without its sync byte.
+    std::vector<uint8_t> wide;
+    for (size_t at = 0; at < ts.size(); at += 188) {
+        wide.insert(wide.end(), ts.begin() + long(at), ts.begin() + long(at + 188));
+        wide.insert(wide.end(), 16, 0x47);
+    }
+    wide.insert(wide.begin() + 204 * 3, 204, 0x00);
+    Collector single, run;
+    single.r.watch(0x12);
+    run.r.watch(0x12);
+    for (size_t at = 0; at < wide.size(); at += 204)
+        single.r.put(wide.data() + at);
+    run.r.putRun(wide.data(), wide.size() / 204, 204);
+    EXPECT_EQ(run.got, single.got);
+    EXPECT_EQ(run.r.stats().syncErrors, 1u);
+    EXPECT_EQ(run.r.stats().packets, single.r.stats().packets);
+    // A slot without a sync byte is passed over, so no section is lost.
+    EXPECT_EQ(run.got, mixedSections());
+}
+
 TEST(PacketTest, HeaderAdaptationAndPcr)
 {
     uint8_t p[188] = {0x47, 0x41, 0x00, 0x3A, 7, 0x90};

@@ -1,5 +1,7 @@
 #include "host/service/eServiceReference.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 eServiceReference::eServiceReference(int t, int f, int serviceType, int sid, int tsid, int onid, int dvbNamespace)
@@ -12,26 +14,38 @@ eServiceReference::eServiceReference(int t, int f, int serviceType, int sid, int
     data[4] = dvbNamespace;
 }
 
+namespace {
+// One colon-terminated field. Every field must fit 32 bits, taken as signed or
+// unsigned: parsed through long long so that the result never depends on the
+// size of long (a longer field is malformed on every processor).
+bool parseField(const char*& p, int base, int& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    long long v = std::strtoll(p, &end, base);
+    if (end == p || *end != ':' || errno == ERANGE || v < INT32_MIN || v > static_cast<long long>(UINT32_MAX))
+        return false;
+    out = static_cast<int>(static_cast<uint32_t>(v));
+    p = end + 1;
+    return true;
+}
+} // namespace
+
 eServiceReference::eServiceReference(const eString& text)
 {
-    // Ten colon-terminated numeric fields, then the path (the rest of the text).
-    long fields[10];
+    // Ten colon-terminated numeric fields (type and flags decimal, the rest hex), then the path.
+    int fields[10];
     const char* p = text.c_str();
     for (int i = 0; i < 10; ++i) {
-        char* end = nullptr;
-        fields[i] = std::strtoul(p, &end, i < 2 ? 10 : 16);
-        if (i < 2 && end != p && *p == '-')
-            fields[i] = std::strtol(p, &end, 10);
-        if (end == p || *end != ':') {
+        if (!parseField(p, i < 2 ? 10 : 16, fields[i])) {
             type = idInvalid;
             return;
         }
-        p = end + 1;
     }
-    type = static_cast<int>(fields[0]);
-    flags = static_cast<int>(fields[1]);
+    type = fields[0];
+    flags = fields[1];
     for (int i = 0; i < 8; ++i)
-        data[i] = static_cast<int>(static_cast<unsigned long>(fields[i + 2]));
+        data[i] = fields[i + 2];
     path = p;
 }
 

@@ -1,0 +1,30 @@
+#include "ui/BroadcastDay.h"
+#include "frame/globals.h"
+
+namespace ui {
+
+void addDays(struct tm& t, int days)
+{
+    t.tm_mday += days;
+    t.tm_isdst = -1; // a daylight-saving change in between must not move the hour
+    mktime(&t);
+}
+
+void applySixOClockRule(struct tm& t)
+{
+    if (t.tm_wday == oggi && t.tm_hour <= 5)
+        addDays(t, -1);
+}
+
+void moveForwardToWeekday(struct tm& t, int k)
+{
+    if (k == 7)
+        k = 0;
+    const int w = t.tm_wday;
+    if (k > w)
+        addDays(t, k - w);
+    else if (k < w)
+        addDays(t, k - w + 7);
+}
+
+} // namespace ui

@@ -1,0 +1,58 @@
+// The programme list's titles from titles.gep (offline mode).
+#include "broadcast/TitleRecord.h"
+#include "frame/ProgressWindow.h"
+#include "frame/globals.h"
+#include "host/gfx/eSkin.h"
+#include "offline/TitlesFile.h"
+#include "ui/RowText.h"
+#include "ui/eChanProgramSel.h"
+
+#include <cstring>
+
+int eChanProgramSel::GetTitlesOff()
+{
+    offline::TitlesFileReader file;
+    if (!file.open(offlinePath))
+        return -3;
+
+    ProgressWindow progress(progressCaption());
+    eString title;
+    if (FilterSearch == 0)
+        setText(title.sprintf(" %.16s", ItemSelect >= 0 && ItemSelect < kThemeRecords ? temalist[ItemSelect].name : ""));
+    else if (FilterSearch == 1)
+        setText(ui::serviceName(selService));
+    else if (FilterSearch == 3)
+        setText(" Programs found: " + searchString);
+    progress.progress.setForegroundColor(eSkin::getActive()->queryColor("std_dred"));
+    progress.show();
+
+    // Today from the current hour; yesterday's broadcast day, after midnight, from the
+    // current hour as well; any other day from 06:00.
+    const bool today = currDay.tm_wday == oggi && currDay.tm_hour >= 6;
+    const bool lateYesterday = currDay.tm_wday == ieri && currDay.tm_hour <= 5;
+    const int startHour = today || lateYesterday ? currDay.tm_hour : 6;
+    // The days in the file already carry the early-morning rule and the overflow day.
+    const bool found = file.seek(currDay.tm_wday, startHour);
+    progress.progress.setPerc(file.percent());
+
+    beginListing();
+    progress.progress.setForegroundColor(eSkin::getActive()->queryColor("std_dgreen"));
+    offline::TitleLine line;
+    while (found && file.next(line)) {
+        TitleRecord r;
+        r.channel = line.channel + 1;
+        r.themeSlot = line.theme;
+        r.day = line.day;
+        r.hour = line.hour;
+        r.minute = line.minute;
+        r.duration = line.duration;
+        r.summaryId = line.id;
+        std::strncpy(r.title, line.title.c_str(), kTitleTextLength);
+        progress.progress.setPerc(file.percent());
+        if (listRecord(r, line.day) == Listed::stop)
+            break;
+    }
+    progress.hide();
+    finishListing();
+    return 0;
+}

@@ -1,0 +1,257 @@
+#include "xmltv/OfflineWeekReader.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace xmltv {
+namespace {
+
+constexpr size_t kMaxChannels = 300;
+constexpr int kThemeGroups = 16;
+
+std::vector<std::string> splitFields(const std::string& line)
+{
+    std::vector<std::string> out;
+    size_t from = 0;
+    for (;;) {
+        size_t at = line.find("<>", from);
+        if (at == std::string::npos) {
+            out.push_back(line.substr(from));
+            return out;
+        }
+        out.push_back(line.substr(from, at - from));
+        from = at + 2;
+    }
+}
+
+bool parseNumber(const std::string& text, int base, long lo, long hi, long& out)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, base);
+    if (errno || *end || v < lo || v > hi)
+        return false;
+    out = v;
+    return true;
+}
+
+bool openLines(const std::string& path, std::ifstream& in, std::string* error)
+{
+    in.open(path, std::ios::binary);
+    if (!in) {
+        *error = path + ": cannot open the file (" + std::strerror(errno) + ")";
+        return false;
+    }
+    return true;
+}
+
+// One line without its "\n" (and without a "\r" a copied file may have gained).
+bool nextLine(std::ifstream& in, std::string& line, int& number)
+{
+    if (!std::getline(in, line))
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    ++number;
+    return true;
+}
+
+std::string at(const std::string& path, int line) { return path + " line " + std::to_string(line) + ": "; }
+
+} // namespace
+
+std::string OfflineWeekReader::file(const char* name) const
+{
+    return m_dir.empty() || m_dir.back() == '/' ? m_dir + name : m_dir + "/" + name;
+}
+
+bool OfflineWeekReader::read(Week& week, std::string* error, bool needLogDate)
+{
+    return readConfig(error, needLogDate) && readChannels(week, error) && readThemes(week, error) &&
+           readTitles(week, error) && readSummaries(week, error);
+}
+
+bool OfflineWeekReader::readConfig(std::string* error, bool needLogDate)
+{
+    std::ifstream in;
+    if (!openLines(m_config, in, error))
+        return false;
+    std::string line;
+    int number = 0;
+    bool haveDate = false;
+    while (nextLine(in, line, number)) {
+        if (line.rfind("LogDate=", 0) == 0) {
+            long v = 0;
+            if (!parseNumber(line.substr(8), 10, 0, 0x7fffffffL, v)) {
+                *error = at(m_config, number) + "malformed LogDate";
+                return false;
+            }
+            m_logDate = static_cast<std::time_t>(v);
+            haveDate = v > 0;
+        } else if (line.rfind("EPGService=", 0) == 0) {
+            // 1:0:1:SID:TSID:ONID:NAMESPACE:0:0:0: - the rule goes with namespaces such as 820000.
+            std::string ns;
+            size_t from = 11;
+            for (int field = 0; field <= 6; ++field) {
+                const size_t colon = line.find(':', from);
+                const std::string text = line.substr(from, colon == std::string::npos ? colon : colon - from);
+                if (field == 6)
+                    ns = text;
+                if (colon == std::string::npos)
+                    break;
+                from = colon + 1;
+            }
+            m_daysCarryEarlyMorningRule = ns.find("8200") != std::string::npos;
+        }
+    }
+    if (needLogDate && !haveDate) {
+        *error = m_config + ": no LogDate of a complete logging run to date the week by; use --system-clock";
+        return false;
+    }
+    return true;
+}
+
+bool OfflineWeekReader::readChannels(Week& week, std::string* error) const
+{
+    const std::string path = file("channels.gep");
+    std::ifstream in;
+    if (!openLines(path, in, error))
+        return false;
+    std::string line;
+    int number = 0;
+    while (nextLine(in, line, number)) {
+        const size_t sep = line.find("<>");
+        if (sep == std::string::npos || sep == 0)
+            continue; // the LogDate line, empty lines
+        const std::string key = line.substr(sep + 2);
+        long sid = 0, tsid = 0, onid = 0;
+        const size_t c1 = key.find(':'), c2 = c1 == std::string::npos ? c1 : key.find(':', c1 + 1);
+        if (c2 == std::string::npos || !parseNumber(key.substr(0, c1), 16, 0, 0xFFFF, sid) ||
+            !parseNumber(key.substr(c1 + 1, c2 - c1 - 1), 16, 0, 0xFFFF, tsid) ||
+            !parseNumber(key.substr(c2 + 1), 16, 0, 0xFFFF, onid)) {
+            *error = at(path, number) + "malformed channel line (expected NAME<>sid:tsid:onid)";
+            return false;
+        }
+        if (week.channels.size() == kMaxChannels)
+            break;
+        week.channels.push_back(Channel{uint16_t(onid), uint16_t(tsid), uint16_t(sid), line.substr(0, sep)});
+    }
+    return true;
+}
+
+bool OfflineWeekReader::readThemes(Week& week, std::string* error) const
+{
+    const std::string path = file("themes.gep");
+    std::ifstream in;
+    if (!openLines(path, in, error))
+        return false;
+    std::string line;
+    int number = 0;
+    int themes = 0, head = -1, used = 0;
+    while (nextLine(in, line, number)) {
+        const bool theme = line.find("THM") != std::string::npos;
+        if (!theme && line.find("SUB") == std::string::npos)
+            continue;
+        const auto fields = splitFields(line);
+        if (fields.size() < 3) {
+            *error = at(path, number) + "malformed theme line (expected THM<>slot<>NAME or SUB<>slot<>NAME)";
+            return false;
+        }
+        std::string name = line.substr(fields[0].size() + fields[1].size() + 4).substr(0, 15);
+        // Places come from the order of the lines, as in the section itself.
+        if (theme && themes < kThemeGroups) {
+            head = themes++ * 16;
+            used = 1;
+            week.themes[size_t(head)] = name;
+        } else if (head >= 0 && used < 16 && head + used < kThemeSlots) {
+            week.themes[size_t(head + used++)] = name;
+        }
+    }
+    return true;
+}
+
+bool OfflineWeekReader::readTitles(Week& week, std::string* error) const
+{
+    const std::string path = file("titles.gep");
+    std::ifstream in;
+    if (!openLines(path, in, error))
+        return false;
+    std::string line;
+    int number = 0;
+    while (nextLine(in, line, number)) {
+        if (line.empty() || line.rfind("LogDate=", 0) == 0)
+            continue;
+        // ID<>CHANNEL<>DAY<>HH:MM<>TITLE<>DURATION<>SLOT; a title may itself hold "<>",
+        // so the fixed fields are taken from both ends.
+        auto f = splitFields(line);
+        long id = 0, channel = 0, day = 0, hour = 0, minute = 0, duration = 0, slot = 0;
+        bool ok = f.size() >= 7;
+        if (ok) {
+            const std::string& time = f[3];
+            const size_t colon = time.find(':');
+            ok = colon != std::string::npos && parseNumber(f[0], 16, 0, 0xFFFFFFFFL, id) &&
+                 parseNumber(f[1], 10, 0, kMaxChannels - 1, channel) && parseNumber(f[2], 10, 0, 7, day) &&
+                 parseNumber(time.substr(0, colon), 10, 0, 31, hour) &&
+                 parseNumber(time.substr(colon + 1), 10, 0, 59, minute) &&
+                 parseNumber(f[f.size() - 2], 10, 0, 0xFFFF, duration) &&
+                 parseNumber(f[f.size() - 1], 16, 0, 0xFF, slot);
+        }
+        if (!ok) {
+            *error = at(path, number) + "malformed title line (expected ID<>CHANNEL<>DAY<>HH:MM<>TITLE<>MINUTES<>SLOT)";
+            return false;
+        }
+        Title t;
+        t.channelIndex = int(channel);
+        t.themeSlot = int(slot);
+        t.duration = int(duration);
+        t.summaryId = uint32_t(id);
+        std::string title = f[4];
+        for (size_t k = 5; k + 2 < f.size(); ++k)
+            title += "<>" + f[k];
+        t.title = title;
+        if (day == 7) {
+            t.day = 7;
+            t.minuteOfDay = int(hour <= 5 ? hour + 24 : hour) * 60 + int(minute);
+        } else if (hour <= 5 && m_daysCarryEarlyMorningRule) {
+            t.day = int(day);
+            t.minuteOfDay = int(hour + 24) * 60 + int(minute);
+        } else {
+            toBroadcastDay(int(day), int(hour), int(minute), t);
+        }
+        week.titles.push_back(t);
+    }
+    return true;
+}
+
+bool OfflineWeekReader::readSummaries(Week& week, std::string* error) const
+{
+    const std::string path = file("summaries.gep");
+    std::ifstream in;
+    if (!openLines(path, in, error))
+        return false;
+    std::string line;
+    int number = 0;
+    while (nextLine(in, line, number)) {
+        if (line.empty() || line.rfind("LogDate=", 0) == 0)
+            continue;
+        const size_t sep = line.find("<>");
+        long id = 0;
+        if (sep == std::string::npos || !parseNumber(line.substr(0, sep), 16, 0, 0xFFFFFFFFL, id)) {
+            *error = at(path, number) + "malformed summary line (expected ID<>TEXT)";
+            return false;
+        }
+        std::string text = line.substr(sep + 2);
+        for (char& c : text)
+            if (c == '#')
+                c = '\n'; // the logger's stand-in for the broadcaster's carriage returns
+        week.summaries.emplace(uint32_t(id), std::move(text));
+    }
+    return true;
+}
+
+} // namespace xmltv

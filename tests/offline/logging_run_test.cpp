@@ -1,0 +1,191 @@
+// The setup dialog's logging run: the question, the status texts while each
+// writer reads, the four files put in place together, and tuning there and back.
+#include "../broadcast/FakeDemux.h"
+#include "../host/FakeFrontend.h"
+#include "OfflineFixture.h"
+
+#include "config/eInfoSetup.h"
+#include "host/gfx/eSkin.h"
+#include "host/gui/eStatusBar.h"
+#include "host/gui/eTextInputField.h"
+#include "host/platform/DeviceRegistry.h"
+#include "host/service/eServiceInterface.h"
+#include "host/service/eZapMain.h"
+#include "offline/LogFileSet.h"
+
+namespace {
+
+const char* kEpg = "1:0:1:1F40:BB9:13E:820000:0:0:0:";
+const char* kUno = "1:0:1:64:BB9:13E:820000:0:0:0:";
+
+template <class T>
+T* childOf(eWidget& w)
+{
+    for (eWidget* c : w.getChildren())
+        if (auto* t = dynamic_cast<T*>(c))
+            return t;
+    return nullptr;
+}
+
+class LoggingRun : public OfflineFixture {
+protected:
+    void SetUp() override
+    {
+        OfflineFixture::SetUp();
+        auto* si = eServiceInterface::getInstance();
+        si->clear();
+        si->addService({eServiceReference(eString(kEpg)), "Orvalis EPG", "", 0});
+        si->addService({eServiceReference(eString(kUno)), "Uno", "", 0});
+        eZapMain::instance->setTuner([this](const eServiceReference& ref, int) { tuned.push_back(ref.toString()); });
+        EPGService = eServiceReference(eString(kEpg));
+        LastService = eServiceReference(eString(kUno));
+        si->service = LastService;
+        editcfg = false;
+        logDate = 1000;
+        for (int i = 0; i < 8; ++i)
+            sizeposition[i] = 10 + i;
+        nb_titles = 77;
+        time_t t = time(nullptr);
+        localtime_r(&t, &currDay);
+        channels();
+    }
+    void TearDown() override
+    {
+        host::setBlockingHook({});
+        eZapMain::instance->setTuner({});
+        eServiceInterface::getInstance()->clear();
+        OfflineFixture::TearDown();
+    }
+    void channels()
+    {
+        std::vector<uint8_t> c = {0x91, 0, 0, 0, 0x01, 0x3E, 0x0B, 0xB9, 0x00, 0x64};
+        c.resize(26, 0);
+        std::memcpy(&c[10], "UNO", 3);
+        demux.add(0xD3, 0x91, c);
+        std::vector<uint8_t> th(19, 0);
+        th[0] = 0x92;
+        th.resize(34, 0);
+        std::memcpy(&th[19], "NEWS", 4);
+        demux.add(0xD3, 0x92, th);
+    }
+    void titles()
+    {
+        // Every hour of today starts one programme at minute 0, so the run starts now.
+        int code = currDay.tm_hour >= 12 ? currDay.tm_hour + 4 : (currDay.tm_hour >= 6 ? currDay.tm_hour + 2 : currDay.tm_hour);
+        demux.add(0xD2, 0x90, titleSection(1, 0, currDay.tm_wday, code, 0, 60, "NOW", 0x51));
+        demux.add(0xD2, 0x90, titleSection(1, 0, (currDay.tm_wday + 1) % 7, 10, 0, 60, "TOMORROW", 0x52));
+    }
+    void summaries()
+    {
+        demux.add(0xD3, 0x90, summarySection(0x51, "Now\rand then"));
+        demux.add(0xD3, 0x90, summarySection(0x52, "Tomorrow"));
+    }
+    void oldFiles()
+    {
+        for (const char* f : {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"})
+            write(std::string("/hdd/orvalis/") + f, std::string("old ") + f);
+    }
+    // Runs Log in a shown dialog, answering the question with Yes or No; records
+    // the status bar at every read from the demux.
+    void run(bool yes)
+    {
+        eInfoSetup dialog;
+        eStatusBar* bar = childOf<eStatusBar>(dialog);
+        host::setBlockingHook([&] {
+            if (statuses.empty() || statuses.back() != std::string(bar->getText()))
+                statuses.push_back(bar->getText());
+        });
+        FakeFrontend fe;
+        if (yes)
+            fe.key(eRCKey::Left);
+        fe.key(eRCKey::Ok);
+        dialog.show();
+        dialog.loggaDati();
+        final = bar->getText();
+        finalColour = bar->getBackgroundColor();
+        dialog.hide();
+    }
+    FakeDemux demux;
+    std::vector<std::string> tuned;
+    std::vector<std::string> statuses;
+    std::string final;
+    gColor finalColour;
+};
+
+TEST_F(LoggingRun, YesWritesAllFourFilesShowingEachStepWhileItReads)
+{
+    titles();
+    summaries();
+    oldFiles();
+    time_t before = time(nullptr);
+    run(true);
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Logging Channels and Themes...", "Logging Titles...",
+                                                   "Logging Summaries..."}));
+    EXPECT_EQ(final, "Done!");
+    EXPECT_EQ(finalColour, eSkin::getActive()->queryColor("std_dgreen"));
+    EXPECT_GE(logDate, before);
+    EXPECT_TRUE(editcfg);
+    // The files carry the log date of the run before; they replace the old ones, nothing else is left.
+    EXPECT_EQ(read("/hdd/orvalis/channels.gep"), "LogDate=1000\nUNO<>64:bb9:13e\n");
+    EXPECT_EQ(read("/hdd/orvalis/themes.gep"), "LogDate=1000\nTHM<>00<>NEWS\n");
+    EXPECT_EQ(read("/hdd/orvalis/summaries.gep"), "LogDate=1000\n52<>Tomorrow\n51<>Now#and then\n");
+    EXPECT_EQ(read("/hdd/orvalis/titles.gep").substr(0, 19), "LogDate=1000\n51<>0<");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"channels.gep", "summaries.gep", "themes.gep", "titles.gep"}));
+    EXPECT_EQ(nb_titles, 2);
+    EXPECT_EQ(sizeposition[currDay.tm_wday], 13);
+    ASSERT_EQ(tuned.size(), 2u); // to the EPG service before the question, back after
+    EXPECT_EQ(eServiceReference(eString(tuned[0])), EPGService);
+    EXPECT_EQ(eServiceReference(eString(tuned[1])), LastService);
+}
+
+TEST_F(LoggingRun, AFailingWriterLeavesThePreviousSetAndItsFigures)
+{
+    summaries(); // no title carousel: the titles writer fails
+    oldFiles();
+    run(true);
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Logging Channels and Themes...", "Logging Titles..."}));
+    EXPECT_EQ(final, "Logging Titles...");
+    EXPECT_EQ(finalColour, eSkin::getActive()->queryColor("std_dred"));
+    for (const char* f : {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"})
+        EXPECT_EQ(read(std::string("/hdd/orvalis/") + f), std::string("old ") + f);
+    EXPECT_EQ(listing().size(), 4u);
+    EXPECT_EQ(logDate, 1000);
+    EXPECT_EQ(sizeposition[7], 17);
+    EXPECT_EQ(nb_titles, 77);
+    EXPECT_TRUE(editcfg);
+    EXPECT_EQ(tuned.size(), 2u);
+}
+
+TEST_F(LoggingRun, NoLogsNothingAndStaysOnTheEpgService)
+{
+    titles();
+    summaries();
+    run(false);
+    EXPECT_TRUE(listing().empty());
+    EXPECT_FALSE(editcfg);
+    EXPECT_EQ(logDate, 1000);
+    ASSERT_EQ(tuned.size(), 1u);
+    EXPECT_EQ(eServiceReference(eString(tuned[0])), EPGService);
+}
+
+TEST_F(LoggingRun, PathGetsItsSlashAndItsDirectoryByASystemCall)
+{
+    // A one-character last component, and characters a shell would act on.
+    offlinePath = "/hdd/x;touch y";
+    run(false);
+    EXPECT_EQ(offlinePath, "/hdd/x;touch y/");
+    EXPECT_TRUE(offline::offlineDirectoryExists("/hdd/x;touch y/"));
+    EXPECT_EQ(statuses, std::vector<std::string>{}); // the question came before any read
+    EXPECT_EQ(final, "/hdd/x;touch y/");
+    EXPECT_EQ(finalColour, eSkin::getActive()->queryColor("std_green"));
+
+    // A directory that cannot be made: the error after Yes, no files, no tuning back.
+    offlinePath = "/nothere/orvalis";
+    tuned.clear();
+    run(true);
+    EXPECT_FALSE(offline::offlineDirectoryExists("/nothere/orvalis/"));
+    EXPECT_FALSE(editcfg);
+    EXPECT_EQ(tuned.size(), 1u);
+}
+
+} // namespace

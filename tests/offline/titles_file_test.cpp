@@ -1,0 +1,181 @@
+// titles.gep: the logger's pass over the carousel, its day offsets, and the
+// reader's seek by those offsets.
+#include "../broadcast/FakeDemux.h"
+#include "OfflineFixture.h"
+#include "offline/LogFileSet.h"
+#include "offline/TitlesFile.h"
+
+namespace {
+
+class TitlesFile : public OfflineFixture {
+protected:
+    void SetUp() override
+    {
+        OfflineFixture::SetUp();
+        std::memset(&currDay, 0, sizeof currDay);
+    }
+    // Wednesday 9 December 2026 at hh:mm, local time.
+    void now(int hour, int minute)
+    {
+        currDay = {};
+        currDay.tm_year = 126;
+        currDay.tm_mon = 11;
+        currDay.tm_mday = 9;
+        currDay.tm_hour = hour;
+        currDay.tm_min = minute;
+        currDay.tm_isdst = -1;
+        mktime(&currDay);
+    }
+    int log()
+    {
+        offline::LogFileSet files("/hdd/orvalis/");
+        int r = offline::logTitles(files);
+        if (r == 0)
+            EXPECT_TRUE(files.commit());
+        return r;
+    }
+};
+
+TEST_F(TitlesFile, LineFormatAndItsGrammar)
+{
+    FILE* f = std::fopen(host::hostPath("/hdd/orvalis/t").c_str(), "w");
+    offline::TitleLine t;
+    t.id = 0xA1B2C3;
+    t.channel = 0;
+    t.day = 3;
+    t.hour = 20;
+    t.minute = 30;
+    t.title = "Cinema paradiso";
+    t.duration = 95;
+    t.theme = 0x21;
+    offline::writeTitleLine(f, t);
+    std::fclose(f);
+    EXPECT_EQ(read("/hdd/orvalis/t"), "A1B2C3<>0<>3<>20:30<>Cinema paradiso<>95<>21\n");
+
+    offline::TitleLine back;
+    ASSERT_TRUE(offline::parseTitleLine("A1B2C3<>0<>3<>20:30<>Cinema paradiso<>95<>21\n", back));
+    EXPECT_EQ(back.id, 0xA1B2C3u);
+    EXPECT_EQ(back.day, 3);
+    EXPECT_EQ(back.minute, 30);
+    EXPECT_EQ(back.title, "Cinema paradiso");
+    EXPECT_EQ(back.theme, 0x21);
+    // A title holding "<" ends there; the fields after it still parse.
+    ASSERT_TRUE(offline::parseTitleLine("1<>2<>3<>04:05<>a<b c<>60<>10", back));
+    EXPECT_EQ(back.title, "a");
+    EXPECT_EQ(back.duration, 60);
+    EXPECT_EQ(back.theme, 0x10);
+
+    for (const char* bad : {"LogDate=0", "", "1<>2<>3<>04:05<>t<>6", "1<>-1<>3<>04:05<>t<>6<>10",
+                            "1<>300<>3<>04:05<>t<>6<>10", "1<>2<>8<>04:05<>t<>6<>10", "1<>2<>3<>04:05<>t<>6<>FF",
+                            "1<>2<>3<>0405<>t<>6<>10", "zz<>2<>3<>04:05<>t<>6<>10"})
+        EXPECT_FALSE(offline::parseTitleLine(bad, back)) << bad;
+}
+
+TEST_F(TitlesFile, LoggerWritesOnePassFromNowWithTheDayOffsets)
+{
+    FakeDemux demux;
+    // A week from Wednesday (3) 06:00; the pass starts at 20:30, so the morning comes round as day 7.
+    demux.add(0xD2, 0x90, titleSection(5, 1, 3, 8, 0, 30, "MORNING", 1));
+    demux.add(0xD2, 0x90, titleSection(1, 0x21, 3, 24, 30, 95, "CINEMA PARADISO", 0xA1B2C3)); // 20:30
+    demux.add(0xD2, 0x90, titleSection(0xFF, 1, 3, 24, 40, 5, "NO CHANNEL", 2));
+    demux.add(0xD2, 0x90, std::vector<uint8_t>(30, 0x90)); // another length: passed over
+    demux.add(0xD2, 0x90, titleSection(2, 1, 4, 1, 0, 60, "NIGHT", 3)); // Thursday 01:00 belongs to Wednesday
+    for (int day : {4, 5, 6, 0, 1, 2})
+        demux.add(0xD2, 0x90, titleSection(2, 1, day, 8, 0, 60, "DAY " + std::to_string(day), 10 + day));
+    now(20, 35);
+    ASSERT_EQ(log(), 0);
+    std::string text = read("/hdd/orvalis/titles.gep");
+    EXPECT_EQ(text, "LogDate=0\n"
+                    "A1B2C3<>0<>3<>20:30<>Cinema paradiso<>95<>21\n"
+                    "3<>1<>3<>01:00<>Night<>60<>01\n"
+                    "E<>1<>4<>06:00<>Day 4<>60<>01\n"
+                    "F<>1<>5<>06:00<>Day 5<>60<>01\n"
+                    "10<>1<>6<>06:00<>Day 6<>60<>01\n"
+                    "A<>1<>0<>06:00<>Day 0<>60<>01\n"
+                    "B<>1<>1<>06:00<>Day 1<>60<>01\n"
+                    "C<>1<>2<>06:00<>Day 2<>60<>01\n"
+                    "1<>4<>7<>06:00<>Morning<>30<>01\n");
+    EXPECT_EQ(nb_titles, 9);
+    EXPECT_EQ(sizeposition[3], 10);
+    for (int day = 0; day < 8; ++day)
+        if (day != 3)
+            EXPECT_EQ(text.substr(sizeposition[day] - 1, 1), "\n") << day;
+    EXPECT_EQ(text.substr(sizeposition[7], 2), "1<");
+    EXPECT_EQ(text.substr(sizeposition[0], 2), "A<");
+
+    // The reader seeks by the offsets; an offset from another file falls back to the start.
+    offline::TitlesFileReader reader;
+    ASSERT_TRUE(reader.open(offlinePath));
+    ASSERT_TRUE(reader.seek(2, 6));
+    offline::TitleLine t;
+    ASSERT_TRUE(reader.next(t));
+    EXPECT_EQ(t.title, "Day 2");
+    ASSERT_TRUE(reader.next(t));
+    EXPECT_EQ(t.title, "Morning");
+    EXPECT_FALSE(reader.next(t));
+    sizeposition[4] = 15; // inside a line
+    offline::TitlesFileReader again;
+    ASSERT_TRUE(again.open(offlinePath));
+    ASSERT_TRUE(again.seek(4, 6));
+    ASSERT_TRUE(again.next(t));
+    EXPECT_EQ(t.title, "Day 4");
+    ASSERT_TRUE(again.seek(3, 19)); // no programme at 19:00: the listing starts at the next one
+    ASSERT_TRUE(again.next(t));
+    EXPECT_EQ(t.title, "Cinema paradiso");
+    // Wednesday after 20:30: the programme after midnight (filed under Wednesday) comes next.
+    ASSERT_TRUE(again.seek(3, 21));
+    ASSERT_TRUE(again.next(t));
+    EXPECT_EQ(t.title, "Night");
+    EXPECT_FALSE(again.seek(3, 2)); // none from 02:00 on: the end of the file
+}
+
+TEST_F(TitlesFile, BeforeSixTheLoggerStartsOnThePreviousDay)
+{
+    FakeDemux demux;
+    demux.add(0xD2, 0x90, titleSection(1, 1, 4, 3, 0, 30, "THU 03", 7)); // Thursday 03:00 -> Wednesday
+    demux.add(0xD2, 0x90, titleSection(1, 1, 4, 8, 0, 30, "THU 06", 8));
+    now(3, 10);
+    currDay.tm_mday = 10; // Thursday
+    mktime(&currDay);
+    ASSERT_EQ(log(), 0);
+    EXPECT_EQ(currDay.tm_wday, 3);
+    EXPECT_EQ(read("/hdd/orvalis/titles.gep"), "LogDate=0\n7<>0<>3<>03:00<>Thu 03<>30<>01\n8<>0<>4<>06:00<>Thu 06<>30<>01\n");
+}
+
+TEST_F(TitlesFile, SeekIsBoundedAndFallsBackToTheProgrammeRunningNow)
+{
+    FakeDemux demux;
+    // Nothing started in the current hour: the programme of 18:00 running at 20:35 starts the file.
+    demux.add(0xD2, 0x90, titleSection(1, 1, 3, 6, 0, 30, "MORNING", 1));
+    demux.add(0xD2, 0x90, titleSection(1, 1, 3, 22, 0, 180, "EVENING", 2));
+    demux.add(0xD2, 0x90, titleSection(1, 1, 3, 26, 0, 60, "LATE", 3));
+    now(20, 35);
+    ASSERT_EQ(log(), 0);
+    EXPECT_EQ(read("/hdd/orvalis/titles.gep"),
+              "LogDate=0\n2<>0<>3<>18:00<>Evening<>180<>01\n3<>0<>3<>22:00<>Late<>60<>01\n"
+              "1<>0<>3<>06:00<>Morning<>30<>01\n");
+
+    // No programme of this weekday at all: one pass, then failure, and no file.
+    FakeDemux other;
+    other.add(0xD2, 0x90, titleSection(1, 1, 5, 6, 0, 30, "FRIDAY", 1));
+    std::remove(host::hostPath("/hdd/orvalis/titles.gep").c_str());
+    EXPECT_EQ(log(), -1);
+    EXPECT_LT(other.log().calls.size(), 10u);
+    EXPECT_TRUE(listing().empty());
+}
+
+TEST_F(TitlesFile, StreamThatStopsMidPassFailsAndKeepsTheOldFile)
+{
+    write("/hdd/orvalis/titles.gep", "LogDate=1\nold\n");
+    sizeposition[3] = 10;
+    FakeDemux demux;
+    demux.add(0xD2, 0x90, titleSection(1, 1, 3, 24, 30, 95, "START", 1));
+    demux.add(0xD2, 0x90, titleSection(1, 1, 4, 8, 0, 95, "NEXT", 2));
+    demux.stopAfter(2); // the start and one more, then the device times out
+    now(20, 35);
+    EXPECT_EQ(log(), -1);
+    EXPECT_EQ(read("/hdd/orvalis/titles.gep"), "LogDate=1\nold\n");
+    EXPECT_EQ(sizeposition[3], 10);
+}
+
+} // namespace

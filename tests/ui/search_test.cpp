@@ -1,0 +1,117 @@
+// The search window: the last-search table, its combo, and the "Empty string:" box.
+#include "../host/FakeFrontend.h"
+
+#include "frame/globals.h"
+#include "host/gui/Screen.h"
+#include "ui/eSearch.h"
+
+#include <gtest/gtest.h>
+#include <regex>
+
+namespace {
+
+class SearchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (auto& s : lastSearch)
+            s.clear();
+        nb_search = 0;
+        editcfg = false;
+        searchString.clear();
+    }
+    // Runs a search window on the script; the screen is dumped at every `look`.
+    void run(FakeFrontend& fe)
+    {
+        eSearch search;
+        search.show();
+        search.exec();
+        search.hide();
+    }
+};
+
+TEST_F(SearchTest, AnEleventhTextDropsTheOldestAndNothingIsStoredPastTheTable)
+{
+    for (int k = 0; k < kMaxSearches; ++k)
+        EXPECT_EQ(rememberSearch("T" + std::to_string(k)), k);
+    EXPECT_EQ(nb_search, kMaxSearches);
+    EXPECT_EQ(rememberSearch("NEW"), kMaxSearches - 1);
+    EXPECT_EQ(nb_search, kMaxSearches);
+    EXPECT_EQ(lastSearch[0], "T1");
+    EXPECT_EQ(lastSearch[8], "T9");
+    EXPECT_EQ(lastSearch[9], "NEW");
+}
+
+TEST_F(SearchTest, AnEmptyTextGivesTheEmptyStringBoxAndNoSearch)
+{
+    std::string screenWithBox, screenAfter;
+    FakeFrontend fe;
+    fe.key(eRCKey::Green)
+        .then([&] { screenWithBox = host::describeScreen(); })
+        .key(eRCKey::Ok)
+        .then([&] { screenAfter = host::describeScreen(); })
+        .key(eRCKey::Exit);
+    run(fe);
+    EXPECT_NE(screenWithBox.find("\"caption\":\"Empty string:\""), std::string::npos);
+    EXPECT_NE(screenWithBox.find("Insert a string and push go! button."), std::string::npos);
+    // Back in the search window, unchanged: no combo, nothing stored.
+    EXPECT_EQ(screenAfter.find("eMessageBox"), std::string::npos);
+    EXPECT_NE(screenAfter.find(" Programs search:"), std::string::npos);
+    EXPECT_EQ(nb_search, 0);
+    EXPECT_FALSE(editcfg);
+    EXPECT_EQ(FilterSearch, 3);
+}
+
+TEST_F(SearchTest, TheSummariesBoxOnlySaysItIsNotAvailable)
+{
+    std::string box, after;
+    FakeFrontend fe;
+    // Down from the input field: Start, the titles box, the summaries box.
+    fe.key(eRCKey::Down).key(eRCKey::Down).key(eRCKey::Down).key(eRCKey::Ok)
+        .then([&] { box = host::describeScreen(); })
+        .key(eRCKey::Ok)
+        .then([&] { after = host::describeScreen(); })
+        .key(eRCKey::Exit);
+    run(fe);
+    EXPECT_NE(box.find("\"caption\":\"Message:\""), std::string::npos);
+    EXPECT_NE(box.find("Search in summaries not implemented yet!"), std::string::npos);
+    EXPECT_TRUE(std::regex_search(after, std::regex("\"text\":\"search in summaries\"(?:(?!\"class\").)*\"checked\":false")));
+    EXPECT_TRUE(std::regex_search(after, std::regex("\"text\":\"search in titles\"(?:(?!\"class\").)*\"checked\":true")));
+}
+
+// Start with no demux: the list window reports "dmx error" (OK), then exit leaves it.
+TEST_F(SearchTest, AKnownTextInAnyCaseAddsNoEntryAndANewOneDropsTheOldestWhenFull)
+{
+    nb_search = 1;
+    lastSearch[0] = "tg1"; // as loaded from the configuration
+    std::string back;
+    {
+        FakeFrontend fe;
+        fe.text("Tg1").key(eRCKey::Ok).key(eRCKey::Green).key(eRCKey::Ok).key(eRCKey::Exit)
+            .then([&] { back = host::describeScreen(); })
+            .key(eRCKey::Exit);
+        run(fe);
+    }
+    EXPECT_EQ(searchString, "TG1");
+    EXPECT_EQ(nb_search, 1);
+    EXPECT_EQ(lastSearch[0], "TG1");
+    EXPECT_FALSE(editcfg);
+    EXPECT_NE(back.find("\"entries\":[\"tg1\"]"), std::string::npos) << back;
+
+    for (int k = 0; k < kMaxSearches; ++k)
+        lastSearch[k] = "OLD" + std::to_string(k);
+    nb_search = kMaxSearches;
+    FakeFrontend fe;
+    fe.text("new").key(eRCKey::Ok).key(eRCKey::Green).key(eRCKey::Ok).key(eRCKey::Exit)
+        .then([&] { back = host::describeScreen(); })
+        .key(eRCKey::Exit);
+    run(fe);
+    EXPECT_TRUE(editcfg);
+    EXPECT_EQ(nb_search, kMaxSearches);
+    EXPECT_EQ(lastSearch[0], "OLD1");
+    EXPECT_EQ(lastSearch[kMaxSearches - 1], "NEW");
+    EXPECT_NE(back.find("\"currentText\":\"NEW\""), std::string::npos) << back;
+    EXPECT_EQ(back.find("OLD0"), std::string::npos);
+}
+
+} // namespace
