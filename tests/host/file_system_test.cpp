@@ -67,14 +67,6 @@ TEST_P(RootBoundary, SymbolicLinksInsideTheRootNeverLeadOutside)
     EXPECT_EQ(slurp(m_outside + "/precious"), "keep me\n");
     EXPECT_EQ(slurp(m_root + m_outside + "/precious"), "climbed\n");
     EXPECT_EQ(host::hostPath("/var/up/etc/passwd"), m_root + "/etc/passwd");
-    EXPECT_EQ(host::hostPath("/var/tuxbox/config/x"), m_root + m_outside + "/x");
-
-    int fd = host::openInRoot("/var/up" + m_outside + "/precious", O_RDONLY);
-    ASSERT_GE(fd, 0);
-    char buf[16] = {};
-    EXPECT_EQ(read(fd, buf, sizeof buf - 1), 8);
-    EXPECT_STREQ(buf, "climbed\n");
-    close(fd);
 
     // A link loop is an error, not a hang.
     ASSERT_EQ(symlink("loop", (m_root + "/loop").c_str()), 0);
@@ -142,20 +134,17 @@ TEST_P(RootBoundary, ReadsRefuseSpecialAndOversizedFilesWithAReason)
 INSTANTIATE_TEST_SUITE_P(Resolution, RootBoundary, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "PathWalk" : "Openat2"; });
 
-TEST(FileLockTest, ASecondHolderWaitsForTheFirst)
+TEST(FileLockTest, AnotherHolderIsKeptOutUntilItEnds)
 {
     char tmpl[] = "/tmp/boxlockXXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     host::setFileSystemRoot(tmpl);
+    int fd = open((std::string(tmpl) + "/lock").c_str(), O_RDWR | O_CREAT, 0644);
     {
-        host::FileLock first("/lock");
-        ASSERT_TRUE(first.locked());
-        int fd = open((std::string(tmpl) + "/lock").c_str(), O_RDWR);
-        ASSERT_GE(fd, 0);
-        EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0); // another open file description is kept out
-        close(fd);
+        host::FileLock held("/lock");
+        ASSERT_TRUE(held.locked());
+        EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0);
     }
-    int fd = open((std::string(tmpl) + "/lock").c_str(), O_RDWR);
     EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
     close(fd);
     host::setFileSystemRoot("");
