@@ -337,6 +337,9 @@ TEST(WebDisplayHost, OnlyNamesOfTheListenAddressAreAccepted)
     EXPECT_TRUE(any.acceptsHost("192.168.1.5:8080", 8080));
     EXPECT_TRUE(any.acceptsHost("[fe80::1]:8080", 8080));
     EXPECT_FALSE(any.acceptsHost("box.rebind.example:8080", 8080));
+    char self[256] = {};
+    ASSERT_EQ(gethostname(self, sizeof self - 1), 0);
+    EXPECT_TRUE(any.acceptsHost(std::string(self) + ".local:8080", 8080));
 }
 
 TEST_F(WebDisplay, AForeignHostNameGetsNeitherScreenNorKeys)
