@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -57,7 +58,8 @@ TEST_P(RootBoundary, SymbolicLinksInsideTheRootNeverLeadOutside)
 
     std::string error;
     EXPECT_FALSE(host::writeFileInRoot("/var/tuxbox/config/timers", "x\n", &error)); // the link's target folder, inside the root, does not exist
-    ASSERT_TRUE(host::makeDirectories(m_outside)); // the same path, inside the root
+    ASSERT_TRUE(host::makeDirectories("/var/tuxbox/config")); // made where the link leads, inside the root
+    EXPECT_TRUE(std::filesystem::is_directory(m_root + m_outside));
     ASSERT_TRUE(host::writeFileInRoot("/var/tuxbox/timers", "replaced\n", &error)) << error;
     EXPECT_EQ(slurp(m_outside + "/precious"), "keep me\n");
     EXPECT_EQ(slurp(m_root + m_outside + "/precious"), "replaced\n"); // the link's target, taken inside the root
