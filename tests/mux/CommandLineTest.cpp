@@ -113,8 +113,9 @@ namespace {
 // Exit status and standard error of the tool; standard output goes to `out`.
 int runTool(const std::string& args, const std::string& out, std::string* err)
 {
-    // Per process: ctest runs the cases of this file side by side.
-    const std::string errFile = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-test.err." + std::to_string(getpid());
+    // One file per test: ctest runs the tests of this file side by side.
+    const std::string errFile = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".err";
     int status = std::system((kTool + " " + args + " >" + out + " 2>" + errFile).c_str());
     std::ifstream in(errFile);
     *err = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -237,32 +237,6 @@ TEST(SectionReassemblerTest, UnwatchingOnePidKeepsTheOthersAndTheirPartialSectio
     EXPECT_EQ(pids, (std::vector<uint16_t>{0x20}));
 }
 
-TEST(SectionReassemblerTest, RunsOfPacketsAtAnyStrideMatchSinglePackets)
-{
-    std::vector<uint8_t> ts;
-    ts::Packetizer pz(0x12);
-    pz.put(mixedSections(), ts);
-    ts::appendNullPacket(ts);
-    // 204-byte packets: 16 trailing bytes after each, and one without its sync byte.
-    std::vector<uint8_t> wide;
-    for (size_t at = 0; at < ts.size(); at += 188) {
-        wide.insert(wide.end(), ts.begin() + long(at), ts.begin() + long(at + 188));
-        wide.insert(wide.end(), 16, 0x47);
-    }
-    wide.insert(wide.begin() + 204 * 3, 204, 0x00);
-    Collector single, run;
-    single.r.watch(0x12);
-    run.r.watch(0x12);
-    for (size_t at = 0; at < wide.size(); at += 204)
-        single.r.put(wide.data() + at);
-    run.r.putRun(wide.data(), wide.size() / 204, 204);
-    EXPECT_EQ(run.got, single.got);
-    EXPECT_EQ(run.r.stats().syncErrors, 1u);
-    EXPECT_EQ(run.r.stats().packets, single.r.stats().packets);
-    // A slot without a sync byte is passed over, so no section is lost.
-    EXPECT_EQ(run.got, mixedSections());
-}
-
 TEST(PacketTest, HeaderAdaptationAndPcr)
 {
     uint8_t p[188] = {0x47, 0x41, 0x00, 0x3A, 7, 0x90};
