@@ -108,11 +108,7 @@ TEST_F(BouquetTimer, ShortTextEqualToTheNameOrEmptyIsLeftOut)
     ASSERT_NE(same, nullptr);
     EXPECT_EQ(same->description, "Uno/News");
     EXPECT_EQ(same->duration, 1800);
-<<<<<<< HEAD
-    // Gone again, or the editor would first ask about the overlap with the next one.
-=======
     // The next one would overlap it on another service, which the editor asks about.
->>>>>>> main
     ASSERT_TRUE(host::TimerStore::instance().remove(0));
     eServiceInterface::getInstance()->service = ref(0);
     const host::Timer* empty = addVia({eRCKey::Down, eRCKey::Down, eRCKey::Ok});
