@@ -34,7 +34,7 @@ file(GLOB_RECURSE ORVALIS_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/config/*.cpp
   ${CMAKE_SOURCE_DIR}/src/broadcast/*.cpp
   ${CMAKE_SOURCE_DIR}/src/offline/*.cpp)
-list(FILTER ORVALIS_CORE_SOURCES EXCLUDE REGEX "/OutOfDateWarning\\.cpp$")
+list(FILTER ORVALIS_CORE_SOURCES EXCLUDE REGEX "/(OutOfDateWarning|eInfoSetup|eInfoSetupLog|GetSummaries)\\.cpp$")
 list(APPEND ORVALIS_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/frame/globals.cpp)
 orvalis_library(orvalis_core STATIC SOURCES ${ORVALIS_CORE_SOURCES} PUBLIC boxhost)
 

@@ -3,7 +3,6 @@
 #include "config/ConfigLine.h"
 #include "config/OutOfDateWarning.h"
 #include "frame/globals.h"
-#include "host/gui/eMessageBox.h"
 #include "host/platform/AtomicFile.h"
 #include "host/platform/FileSystem.h"
 #include "host/platform/Log.h"

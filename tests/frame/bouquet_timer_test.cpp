@@ -51,6 +51,8 @@ protected:
     }
     void TearDown() override
     {
+        // The plug-in keeps its globals between runs; later tests expect start-up values.
+        LastService = eServiceReference();
         eEPGCache::instance->clear();
         eServiceInterface::getInstance()->clear();
         host::setFileSystemRoot("");

@@ -1,6 +1,7 @@
 // Writes every file the plug-in writes, from fixed input, into a folder: the
-// settings file after loading the one in the input folder, and what the table
-// decoders made of the sample broadcast (channels, themes, titles). Run on two processors, the folders must
+// settings file after loading the one in the input folder, what the table
+// decoders made of the sample broadcast (channels, themes, titles), and the four
+// offline files logged from it. Run on two processors, the folders must
 // be byte for byte the same.
 //
 //   write_plugin_files INPUT_DIR OUTPUT_DIR
@@ -16,6 +17,10 @@
 #include "host/service/eServiceInterface.h"
 #include "mux/Config.h"
 #include "mux/StreamBuilder.h"
+#include "offline/ChannelThemeFiles.h"
+#include "offline/LogFileSet.h"
+#include "offline/SummariesFile.h"
+#include "offline/TitlesFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -112,9 +117,17 @@ int main(int argc, char** argv)
     std::memset(temalist, 0, sizeof temalist);
     int read = getCanaliTemi();
 
+    // The offline files of a logging run at 10:00 of that day.
+    const time_t logged = config.startDay + 10 * 3600;
+    localtime_r(&logged, &currDay);
+    host::makeDirectories("/hdd/orvalis");
+    offline::LogFileSet files("/hdd/orvalis/");
+    const bool offlineOk = offline::logChannelsThemes(files) == 0 && offline::logTitles(files) == 0 &&
+                           offline::logSummaries(files) == 0 && files.commit();
+
     WriteCfg();
     host::makeDirectories("/tmp");
     std::ofstream tables(host::hostPath("/tmp/decoded-tables.txt"), std::ios::binary | std::ios::trunc);
     tables << "getCanaliTemi " << read << "\n" << describeTables() << describeTitles();
-    return tables.good() && read == 0 ? 0 : 1;
+    return tables.good() && read == 0 && offlineOk ? 0 : 1;
 }
