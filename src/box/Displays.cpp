@@ -2,8 +2,6 @@
 #include "box/display/WebFrontend.h"
 #include "box/display/WindowFrontend.h"
 
-#include <sys/stat.h>
-
 namespace box {
 
 Display makeDisplay(const BoxOptions& options, std::string* error)
