@@ -111,7 +111,7 @@ void BM_EitCache(benchmark::State& state)
     size_t sections = 0;
     for (auto _ : state) {
         eEPGCache::instance->clear();
-        scan::EitCollector collector(box::putIntoEpgCache, [](int64_t) {});
+        scan::EitCollector collector([](const scan::EventSection& s) { box::putIntoEpgCache(s); }, [](int64_t) {});
         ts::PacketReader reader(g_file);
         while (const uint8_t* p = reader.next())
             collector.put(p);

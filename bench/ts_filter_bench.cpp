@@ -162,11 +162,12 @@ bool buildAv(size_t target)
 
 size_t rawRead(const Workload& w)
 {
+    // A page-aligned buffer: the fastest a plain read() loop gets.
+    static void* const buf = std::aligned_alloc(4096, kReadBlock);
     int fd = open(w.path.c_str(), O_RDONLY);
-    std::vector<char> buf(kReadBlock);
     size_t total = 0;
     ssize_t n;
-    while ((n = read(fd, buf.data(), buf.size())) > 0)
+    while ((n = read(fd, buf, kReadBlock)) > 0)
         total += size_t(n);
     close(fd);
     return total;

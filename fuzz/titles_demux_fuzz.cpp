@@ -1,10 +1,15 @@
 // Arbitrary title carousels through the virtual demux into the titles reader, in every
 // mode: the reader ends (whatever the sections hold), returns one of its codes, lists
 // only rows whose fields are in range, and releases every service record it took.
+// Then green and red on the list: the summary pass over a summary carousel made of the
+// same sections ends, files every row that has a record and nothing past the table,
+// and the timer proposal is built for the current row.
 //
 // Input: 8 bytes of settings, then sections as [length byte][body]; each becomes a
 // section of table 0x90 on PID 0xD2 (46 bytes long when the length byte is a multiple
-// of 4, so that most are title records), and the carousel repeats.
+// of 4, so that most are title records), and the carousel repeats. The same bytes go
+// out on PID 0xD3 as summary sections: a title record's summary id at bytes 3..6, and
+// the 0xFF marker bytes set on about half of them (and at most 10 entries).
 #include "demux/Transponders.h"
 #include "demux/VirtualDemuxFile.h"
 #include "frame/globals.h"
@@ -83,9 +88,22 @@ std::vector<uint8_t> carousel(const uint8_t* data, size_t size)
             s[i] = data[pos++];
         sections.push_back(std::move(s));
     }
+    std::vector<std::vector<uint8_t>> summaries;
+    for (const auto& t : sections) {
+        std::vector<uint8_t> u = t;
+        if (u.size() == 46)
+            std::memcpy(u.data() + 3, t.data() + 38, 4);
+        if (u.size() > 10 && (u[2] & 2)) {
+            u[7] = u[8] = u[9] = 0xFF;
+            u[10] %= 11;
+        }
+        summaries.push_back(std::move(u));
+    }
     std::vector<uint8_t> ts;
     ts::Packetizer titles(0xD2);
     titles.put(sections, ts);
+    ts::Packetizer summary(0xD3);
+    summary.put(summaries, ts);
     ts::appendNullPacket(ts);
     return ts;
 }
@@ -117,6 +135,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             check(row->min >= 0 && row->min <= 63);
             check(row->title.size() <= 23);
         });
+        // Without a frontend the summary view and the timer editor close at once.
+        window.progSummary();
+        const int rows = window.evprogrs->getCount();
+        if (rows > 0)
+            check(nb_buffer == (rows < kMaxRows ? rows : kMaxRows));
+        window.evprogrs->forEachEntry([&](eListBoxProgrammi* row) {
+            if (row->index < kMaxRows)
+                check(bufferdatas[row->index].id == row->summaryId);
+        });
+        window.progTimer();
     }
     host::unregisterDevice("/dev/dvb/card0/demux0");
     check(eServiceInterface::getInstance()->outstandingRefs() == 0);

@@ -2,8 +2,6 @@
 #include "box/display/WebFrontend.h"
 #include "box/display/WindowFrontend.h"
 
-#include <sys/stat.h>
-
 namespace box {
 
 Display makeDisplay(const BoxOptions& options, std::string* error)
@@ -21,13 +19,6 @@ Display makeDisplay(const BoxOptions& options, std::string* error)
         auto steps = parseKeyScript(options.keys, error);
         if (!steps)
             return d;
-        // A missing folder would lose every screenshot of the run: say so before it starts.
-        struct stat st {};
-        if (!options.ignoreOutputErrors && !options.screenshotDir.empty() &&
-            (stat(options.screenshotDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
-            *error = "the screenshot folder " + options.screenshotDir + " does not exist";
-            return d;
-        }
         auto headless = std::make_unique<HeadlessFrontend>(std::move(*steps), options.screenshotDir, options.dumpFile);
         if (!headless->ok(error))
             return d;

@@ -6,7 +6,7 @@
 
 namespace box {
 
-void putIntoEpgCache(const scan::EventSection& s)
+void putIntoEpgCache(const scan::EventSection& s, std::optional<time_t> receivedAt)
 {
     eEPGCache::Section section;
     section.tableId = s.key.tableId;
@@ -31,26 +31,29 @@ void putIntoEpgCache(const scan::EventSection& s)
         }
         section.events.push_back(std::move(e));
     }
-    eEPGCache::instance->putSection(section);
+    eEPGCache::instance->putSection(section, receivedAt);
 }
 
 EpgFeed::EpgFeed(demux::Transponders& transponders)
     : m_transponders(&transponders),
-      m_collector(putIntoEpgCache, [this](int64_t utc) { host::BoxClock::instance().streamTimeSeen(time_t(utc), m_now); })
+      m_collector([](const scan::EventSection& s) { putIntoEpgCache(s); },
+                  [this](int64_t utc) { host::BoxClock::instance().streamTimeSeen(time_t(utc), m_now); })
 {
     m_transponders->attach(this);
+    // Between two TDT/TOT the box's clock runs with the stream's.
+    host::BoxClock::instance().setStreamClock([this] { return m_now; });
 }
 
 EpgFeed::~EpgFeed()
 {
+    host::BoxClock::instance().setStreamClock({});
     if (m_transponders)
         m_transponders->detach(this);
 }
 
-void EpgFeed::streamTime(uint64_t now)
+void EpgFeed::transpondersGone()
 {
-    m_now = now;
-    host::BoxClock::instance().streamClockAt(now);
+    m_transponders = nullptr;
 }
 
 } // namespace box

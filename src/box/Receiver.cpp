@@ -24,6 +24,9 @@ namespace {
 // The scan stops once PAT, SDT and NIT were seen, or after this much stream time: NIT
 // comes at least every 10 s (EN 300 468 / TR 101 211), SDT and PAT more often.
 constexpr uint64_t kScanStreamNs = 15ull * 1000000000ull;
+// A file goes on through the EPG cache for up to this much stream time: an EIT schedule
+// may take 30 s to go round (TR 101 211), that of other streams longer.
+constexpr uint64_t kEpgScanStreamNs = 60ull * 1000000000ull;
 // ... or after this many packets, whatever the clock says.
 constexpr uint64_t kScanPackets = 500000;
 // A live source must send its first packets within this time.
@@ -110,11 +113,12 @@ void Receiver::scanStreams()
         // with a background EPG scan would have it; the first TDT/TOT dates the stream.
         // A stream without them is dated by its EIT: a present event runs while it is
         // sent, so the latest start of one is a time the stream was on air.
-        time_t firstTime = 0;
+        time_t firstTime = 0, lastTime = 0;
         time_t latestPresent = 0;
         scan::EitCollector epg(
             [&](const scan::EventSection& section) {
-                putIntoEpgCache(section);
+                // Dated by the stream's own last TDT/TOT, not by the box's clock.
+                putIntoEpgCache(section, lastTime);
                 if (section.key.tableId == scan::kEitPfActual && section.sectionNumber == 0)
                     for (const auto& e : section.events)
                         latestPresent = std::max(latestPresent, time_t(e.start));
@@ -122,6 +126,7 @@ void Receiver::scanStreams()
             [&](int64_t utc) {
                 if (!firstTime)
                     firstTime = time_t(utc);
+                lastTime = time_t(utc);
             });
         scan::ScanResult result = scanStream(stream, epg);
         m_firstStreamTime.push_back(firstTime ? firstTime : latestPresent);
@@ -150,7 +155,8 @@ scan::ScanResult Receiver::scanStream(demux::TransportStream& stream, scan::EitC
     uint64_t streamNs = 0, packets = 0;
     auto pauseStart = std::chrono::steady_clock::now();
     bool more = true;
-    while (more && (!scanner.done() || !stream.live()) && streamNs < kScanStreamNs && packets < kScanPackets) {
+    const uint64_t budgetNs = stream.live() ? kScanStreamNs : kEpgScanStreamNs;
+    while (more && (!scanner.done() || !stream.live()) && streamNs < budgetNs && packets < kScanPackets) {
         switch (stream.step()) {
         case demux::TransportStream::Step::Packet:
             if (!scanner.done())

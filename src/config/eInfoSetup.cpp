@@ -11,8 +11,10 @@
 #include "host/service/eZapMain.h"
 #include "ui/eChanThemeSel.h"
 
+#include <algorithm>
 #include <clocale>
 #include <libintl.h>
+#include <vector>
 
 namespace {
 constexpr int kTuneFlags = 0x28;
@@ -177,6 +179,7 @@ void eInfoSetup::showServiceSelector()
 
 void eInfoSetup::Filtro()
 {
+    std::vector<eString> before(channFilter, channFilter + kMaxChannels);
     isFilter = true;
     hide();
     {
@@ -187,4 +190,7 @@ void eInfoSetup::Filtro()
     }
     show();
     isFilter = false;
+    // A changed filter must reach the configuration file even when nothing else changed.
+    if (!std::equal(before.begin(), before.end(), channFilter))
+        editcfg = true;
 }

@@ -6,6 +6,7 @@
 #include "host/gui/eMessageBox.h"
 #include "host/gui/eStatusBar.h"
 #include "host/gui/eTextInputField.h"
+#include "host/platform/DeviceRegistry.h"
 #include "host/service/eServiceInterface.h"
 #include "host/service/eZapMain.h"
 #include "offline/ChannelThemeFiles.h"
@@ -60,6 +61,8 @@ void eInfoSetup::loggaDati()
         eString text;
         setStatus(text.sprintf("Creating directory: %s", dir.c_str()).c_str(), "std_dblue");
         offline::makeOfflineDirectory(dir);
+        // The pause blocks the GUI thread: let the screen show the text first.
+        host::runBlockingHook();
         sleep(2);
         setStatus(dir.c_str(), "std_green");
     }

@@ -41,11 +41,11 @@ std::string reason() { return std::strerror(errno); }
 bool replaceFile(const std::string& path, const struct stat* existing, const std::vector<uint8_t>& data,
                  std::string* error)
 {
-    std::random_device random;
+    std::random_device entropy;
     std::string tmp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tmp = path + "." + std::to_string(random()) + ".tmp";
+        tmp = path + "." + std::to_string(entropy()) + ".tmp";
         fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -112,35 +112,6 @@ bool writeOutput(const std::string& path, const std::vector<uint8_t>& data, std:
     }
     return failWith(error, "cannot write " + path + ": " +
                                (S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a file, FIFO or character device"));
-}
-
-bool parseInteger(const std::string& text, long long lo, long long hi, long long* out)
-{
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) || (text[0] == '+') ||
-        (text[0] == '-' && lo >= 0))
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    long long v = std::strtoll(text.c_str(), &end, hex ? 16 : 10);
-    if (errno != 0 || *end != '\0' || end == text.c_str() || v < lo || v > hi)
-        return false;
-    *out = v;
-    return true;
-}
-
-bool parseSeed(const std::string& text, uint64_t* out)
-{
-    if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0])))
-        return false; // no sign, no blank: strtoull would take "-1" as 2^64-1
-    errno = 0;
-    char* end = nullptr;
-    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    unsigned long long v = std::strtoull(text.c_str(), &end, hex ? 16 : 10);
-    if (errno != 0 || *end != '\0' || end == text.c_str())
-        return false;
-    *out = v;
-    return true;
 }
 
 } // namespace mux

@@ -13,11 +13,4 @@ namespace mux {
 // and links that lead nowhere are refused. False with *error on any failure,
 // a full disk included.
 bool writeOutput(const std::string& path, const std::vector<uint8_t>& data, std::string* error);
-
-// Strict numbers for the command line: the whole text, decimal or 0x hex, no
-// sign unless lo < 0, within [lo, hi].
-bool parseInteger(const std::string& text, long long lo, long long hi, long long* out);
-// The random seed: any unsigned 64-bit value, decimal or 0x hex.
-bool parseSeed(const std::string& text, uint64_t* out);
-
 } // namespace mux

@@ -10,6 +10,7 @@
 #include "mux/Charset.h"
 #include "mux/Config.h"
 #include "mux/ModelGenerator.h"
+#include "mux/NumberText.h"
 #include "mux/OutputFile.h"
 #include "mux/StreamBuilder.h"
 #include "mux/WeekListing.h"

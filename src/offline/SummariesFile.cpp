@@ -1,5 +1,6 @@
 #include "offline/SummariesFile.h"
 #include "broadcast/DemuxAccess.h"
+#include "broadcast/SummaryFiler.h"
 #include "config/ConfigLine.h"
 #include "frame/globals.h"
 #include "host/platform/FileSystem.h"
@@ -139,29 +140,21 @@ int fileSummaries(const std::string& dir, unsigned int id, std::string& result,
     FILE* f = std::fopen(host::hostPath(offlineFile(dir, kSummariesFile)).c_str(), "r");
     if (!f)
         return -3;
-    result.clear();
-    int rows = std::clamp(nb_buffer, 0, kMaxRows);
-    int matched = 0;
+    // Filed as from the air: every row of an id gets its text, and the reading ends
+    // once every id of the list has been met.
+    SummaryFiler filer(id);
     long lines = 0;
     std::string line, text;
     unsigned int lineId = 0;
-    while (matched < rows && cfgline::readWholeLine(f, line)) {
+    while (!filer.complete() && cfgline::readWholeLine(f, line)) {
         if (progress)
             progress(TotSu > 0 ? static_cast<int>(std::min<long>(100, lines * 100 / TotSu)) : 0);
         ++lines;
-        if (!parseSummaryLine(line, lineId, text))
-            continue;
-        for (int i = 0; i < rows; ++i) {
-            if (static_cast<unsigned int>(bufferdatas[i].id) != lineId)
-                continue;
-            bufferdatas[i].summary = text;
-            if (lineId == id)
-                result = text;
-            ++matched;
-            break;
-        }
+        if (parseSummaryLine(line, lineId, text))
+            filer.file(lineId, eString(text));
     }
     std::fclose(f);
+    result = filer.result();
     return 0;
 }
 

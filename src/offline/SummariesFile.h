@@ -21,8 +21,8 @@ bool parseSummaryLine(const std::string& line, unsigned int& id, std::string& te
 int logSummaries(LogFileSet& files);
 
 // Files the summaries of summaries.gep in the bufferdatas rows that carry their
-// ids; result gets the text of id. progress hears the percentage as lines go by.
-// 0, or -3 when the file cannot be opened.
+// ids, as the reader from the air does; result gets the text of id. progress hears
+// the percentage as lines go by. 0, or -3 when the file cannot be opened.
 int fileSummaries(const std::string& dir, unsigned int id, std::string& result,
                   const std::function<void(int percent)>& progress = {});
 

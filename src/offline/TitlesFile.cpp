@@ -109,10 +109,15 @@ bool TitlesFileReader::readLine(std::string& line)
 bool TitlesFileReader::seek(int day, int hour)
 {
     long offset = day >= 0 && day < 8 ? sizeposition[day] : 0;
-    // An offset from another file (or none) would land inside a line: read from the start instead.
+    // The offset must start a line of that day; one saved with another file (or
+    // none) would not, and the file is read from its start instead.
     struct stat st {};
     bool usable = offset > 0 && fstat(fileno(m_file), &st) == 0 && offset < st.st_size &&
                   std::fseek(m_file, offset - 1, SEEK_SET) == 0 && std::fgetc(m_file) == '\n';
+    if (usable) {
+        std::string first;
+        usable = cfgline::readWholeLine(m_file, first) && parseTitleLine(first, m_pending) && m_pending.day == day;
+    }
     std::fseek(m_file, usable ? offset : 0, SEEK_SET);
 
     // The first line of the day from the start hour on; an hour without programmes

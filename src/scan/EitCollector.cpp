@@ -6,22 +6,27 @@ namespace scan {
 
 EitCollector::EitCollector(SectionSink sections, TimeSink times)
     : m_sectionSink(std::move(sections)), m_timeSink(std::move(times)),
-      m_reassembler([this](uint16_t pid, const uint8_t* s, size_t n) { onSection(pid, s, n); })
+      m_reassembler([this](uint16_t pid, const uint8_t* s, size_t n) { putSection(pid, s, n); })
 {
     m_reassembler.setCheckCrc(true);
+    forEachFilter([this](uint16_t pid, const ts::SectionFilter& f) { m_reassembler.addFilter(pid, f); });
+}
+
+void EitCollector::forEachFilter(const std::function<void(uint16_t, const ts::SectionFilter&)>& f)
+{
     // Tables 0x40..0x7F on the EIT PID and 0x70..0x73 on the time PID; the rest of each
-    // range is sorted out by table id below.
+    // range is sorted out by table id when the sections come.
     const uint8_t eitValue[ts::kFilterSize] = {0x40};
     const uint8_t eitMask[ts::kFilterSize] = {0xC0};
-    m_reassembler.addFilter(kEitPid, ts::SectionFilter(eitValue, eitMask));
+    f(kEitPid, ts::SectionFilter(eitValue, eitMask));
     const uint8_t timeValue[ts::kFilterSize] = {0x70};
     const uint8_t timeMask[ts::kFilterSize] = {0xFC};
-    m_reassembler.addFilter(kTimePid, ts::SectionFilter(timeValue, timeMask));
+    f(kTimePid, ts::SectionFilter(timeValue, timeMask));
 }
 
 void EitCollector::put(const uint8_t* packet) { m_reassembler.put(packet); }
 
-void EitCollector::onSection(uint16_t pid, const uint8_t* s, size_t n)
+void EitCollector::putSection(uint16_t pid, const uint8_t* s, size_t n)
 {
     if (pid == kTimePid) {
         if (s[0] != kTdt && s[0] != kTot)

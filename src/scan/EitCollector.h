@@ -37,6 +37,11 @@ public:
 
     // One 188-byte packet, sync byte first.
     void put(const uint8_t* packet);
+    // One whole section reassembled elsewhere (CRC already checked there), with the
+    // filters below applied.
+    void putSection(uint16_t pid, const uint8_t* section, size_t size);
+    // What the collector listens to: PIDs and section filters.
+    static void forEachFilter(const std::function<void(uint16_t pid, const ts::SectionFilter&)>& f);
     // The stream starts over or another is tuned: partial sections are void. What was
     // seen stays known; a new stream's sub-tables have their own keys.
     void restart() { m_reassembler.reset(); }
@@ -52,8 +57,6 @@ private:
         uint8_t version = 0;
         std::set<uint8_t> sections;
     };
-
-    void onSection(uint16_t pid, const uint8_t* s, size_t n);
 
     SectionSink m_sectionSink;
     TimeSink m_timeSink;

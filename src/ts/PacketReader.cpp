@@ -13,6 +13,8 @@ namespace ts {
 namespace {
 constexpr size_t kSizes[] = {188, 192, 204};
 constexpr size_t kConfirm = 5; // sync bytes in a row that prove a stride
+constexpr size_t kLine = 64;
+constexpr size_t kPage = 4096;
 
 bool syncRunAt(const uint8_t* data, size_t size, size_t offset, size_t stride, size_t count)
 {
@@ -52,7 +54,7 @@ bool detectPacketSize(const uint8_t* data, size_t size, size_t& packetSize, size
 
 PacketReader::PacketReader(int fd, size_t blockSize) : m_fd(fd), m_block(std::max<size_t>(blockSize, 4096))
 {
-    m_buf.resize(m_block + 2 * 204);
+    m_buf.resize(m_block + kPage + 2 * kLine);
     m_data = m_buf.data();
 }
 
@@ -83,19 +85,23 @@ bool PacketReader::rewind()
 
 bool PacketReader::fill()
 {
-    // Keep the unread tail and read a block behind it.
-    if (m_pos > 0) {
-        size_t tail = m_end > m_pos ? m_end - m_pos : 0;
+    // Keep the unread tail and read a block behind it, to a cache-line boundary.
+    if (m_pos > 0 || m_end == 0) {
+        const size_t tail = m_end > m_pos ? m_end - m_pos : 0;
+        const auto base = (reinterpret_cast<uintptr_t>(m_buf.data()) + kLine - 1) & ~uintptr_t(kLine - 1);
+        uint8_t* start = reinterpret_cast<uint8_t*>(base) + (kLine - tail % kLine) % kLine;
         if (tail)
-            std::memmove(m_buf.data(), m_buf.data() + m_pos, tail);
+            std::memmove(start, m_data + m_pos, tail);
+        m_data = start;
         m_end = tail;
         m_pos = 0;
     }
+    uint8_t* const bufferEnd = m_buf.data() + m_buf.size();
     m_wouldBlock = false;
     if (m_eof || m_fd < 0)
         return false;
     size_t before = m_end;
-    while (m_end < m_buf.size()) {
+    while (m_data + m_end < bufferEnd) {
         if (m_live) {
             pollfd pfd{m_fd, POLLIN, 0};
             int r = ::poll(&pfd, 1, 0);
@@ -106,7 +112,12 @@ bool PacketReader::fill()
                 break;
             }
         }
-        ssize_t n = ::read(m_fd, m_buf.data() + m_end, m_buf.size() - m_end);
+        // Whole pages keep the file offset on a page boundary, so the copy out of the
+        // page cache runs from aligned source to aligned destination.
+        size_t room = size_t(bufferEnd - (m_data + m_end));
+        if (room >= kPage)
+            room &= ~(kPage - 1);
+        ssize_t n = ::read(m_fd, m_data + m_end, room);
         if (n > 0) {
             m_end += size_t(n);
             // A live source is read once per call: a second read might block.
@@ -196,15 +207,18 @@ const uint8_t* PacketReader::nextRun(size_t& count)
     const uint8_t* first = next();
     if (!first)
         return nullptr;
-    count = 1;
     // The packets already in the buffer that keep the sync; few enough that they are
     // still in the first-level cache when the caller goes through them.
     constexpr size_t kMaxRun = 96;
-    while (count < kMaxRun && m_end - m_pos >= m_stride && m_data[m_pos] == 0x47) {
-        m_pos += m_stride;
-        ++count;
-    }
-    m_stats.packets += count - 1;
+    const size_t stride = m_stride;
+    const size_t whole = std::min((m_end - m_pos) / stride, kMaxRun - 1);
+    const uint8_t* p = m_data + m_pos;
+    size_t more = 0;
+    while (more < whole && p[more * stride] == 0x47)
+        ++more;
+    m_pos += more * stride;
+    m_stats.packets += more;
+    count = 1 + more;
     return first;
 }
 

@@ -82,7 +82,7 @@ private:
     bool m_owned = false;
     bool m_live = false;
     std::vector<uint8_t> m_buf;
-    const uint8_t* m_data = nullptr; // m_buf.data()
+    uint8_t* m_data = nullptr; // within m_buf, placed so that reads land on a cache line
     size_t m_block;
     size_t m_pos = 0;
     size_t m_end = 0;

@@ -140,8 +140,14 @@ void SectionReassembler::feed(PidState& st, const uint8_t* data, size_t size, bo
     while (size > 0) {
         if (st.have == 0) {
             // Between sections: stuffing ends the packet's sections.
-            if (!startsAllowed || data[0] == 0xFF)
+            if (data[0] == 0xFF)
                 return;
+            if (!startsAllowed) {
+                // Only a packet with payload_unit_start begins sections, where its pointer_field
+                // says; anything else here continues no section and would be read as text.
+                ++m_stats.strayPayload;
+                return;
+            }
             if (size >= kHeaderSize) {
                 size_t total = sectionTotalLength(data);
                 if (total > kMaxSectionSize) {
@@ -251,8 +257,9 @@ void SectionReassembler::putWatched(const uint8_t* p, uint16_t slot)
             dropPartial(*st);
             return;
         }
-        if (st->synced && st->have > 0) {
-            feed(*st, payload + 1, pointer, false);
+        if (st->synced) {
+            if (pointer > 0)
+                feed(*st, payload + 1, pointer, false);
             if (st->have > 0) {
                 // A new section starts before the old one was complete.
                 dropPartial(*st);
@@ -274,7 +281,7 @@ void SectionReassembler::putWatched(const uint8_t* p, uint16_t slot)
                 st->decision = st->accepts(st->buf, st->have) ? Decision::Keep : Decision::Skip;
             return;
         }
-        feed(*st, payload, size, true);
+        feed(*st, payload, size, false);
     }
 }
 

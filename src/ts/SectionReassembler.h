@@ -2,7 +2,8 @@
 // Rebuilds PSI/SI sections from transport packets, PID by PID, the way the Linux
 // software demux does (ISO/IEC 13818-1 2.4.4): pointer_field, sections that span
 // packets or share one, 0xFF stuffing, and a restart at the next payload_unit_start
-// after a continuity break or a discontinuity. Faults are counted, never reported.
+// after a continuity break or a discontinuity. A section only ever starts where a
+// pointer_field puts it. Faults are counted, never reported.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,7 @@ struct ReassemblyStats {
     uint64_t badPointer = 0;       // pointer_field beyond the payload
     uint64_t badLength = 0;        // section_length giving more than 4096 bytes
     uint64_t droppedPartial = 0;   // partial sections discarded after a fault
+    uint64_t strayPayload = 0;     // packets with bytes outside any section, not stuffing (ignored)
     uint64_t crcErrors = 0;        // dropped by the CRC check
     uint64_t filtered = 0;         // complete sections no filter accepted
     uint64_t sections = 0;         // sections delivered

@@ -20,7 +20,7 @@ template <class T> class eListBox;
 // Where the members live: eChanProgramSel.cpp (window, days, left list, keys),
 // eChanProgramSelTitles.cpp (GetTitles and the listing helpers both readers share),
 // eChanProgramSelSummaries.cpp (progSummary, progTimer, GetSummaries and the summary view),
-// eChanProgramSelOffline.cpp (GetTitlesOff).
+// eChanProgramSelOffline.cpp (GetTitlesOff, GetSummariesOff).
 class eChanProgramSel : public eWindow {
 public:
     eChanProgramSel();
@@ -44,6 +44,8 @@ public:
     // Summaries reader from the air: fills bufferdatas' summaries in one carousel pass,
     // then shows the view on the requested row. 0, or -1 demux error, -2 nothing found.
     int GetSummaries(unsigned int id, eString title, eString when, eString channel, int index);
+    // The same from summaries.gep: 0 after the view was shown, -3 when the file is missing.
+    int GetSummariesOff(unsigned int id, eString title, eString when, eString channel, int index);
     // The summaries reader offlinelog selects, with the arguments of GetSummaries.
     int readSummaries(unsigned int id, const eString& title, const eString& when, const eString& channel, int index);
     // Hides this window while the summary view runs on the text; the list gets the focus back.

@@ -1,8 +1,9 @@
-// The programme list's titles from titles.gep (offline mode).
+// The programme list's titles and summaries from titles.gep and summaries.gep (offline mode).
 #include "broadcast/TitleRecord.h"
 #include "frame/ProgressWindow.h"
 #include "frame/globals.h"
 #include "host/gfx/eSkin.h"
+#include "offline/SummariesFile.h"
 #include "offline/TitlesFile.h"
 #include "ui/RowText.h"
 #include "ui/eChanProgramSel.h"
@@ -54,5 +55,28 @@ int eChanProgramSel::GetTitlesOff()
     }
     progress.hide();
     finishListing();
+    return 0;
+}
+
+int eChanProgramSel::GetSummariesOff(unsigned int id, eString title, eString when, eString channel, int index)
+{
+    if (offlinePath.empty())
+        return -3;
+    ProgressWindow progress(" Searching: " + title);
+    progress.progress.setForegroundColor(eSkin::getActive()->queryColor("std_dgreen"));
+    std::string summary;
+    // The window shows only once the file is open: a missing file shows nothing.
+    bool shown = false;
+    const int result = offline::fileSummaries(offlinePath, id, summary, [&](int percent) {
+        if (!shown) {
+            progress.show();
+            shown = true;
+        }
+        progress.progress.setPerc(percent);
+    });
+    progress.hide();
+    if (result != 0)
+        return result;
+    showSummary(summary, title, when, channel, index);
     return 0;
 }

@@ -50,9 +50,8 @@ void eChanProgramSel::progSummary()
 int eChanProgramSel::readSummaries(unsigned int id, const eString& title, const eString& when, const eString& channel,
                                    int index)
 {
-    // With offlinelog 1 the summaries come from summaries.gep: GetSummariesOff() is
-    // called here once the offline files exist. Until then every request reads the air.
-    return GetSummaries(id, title, when, channel, index);
+    return offlinelog == 1 ? GetSummariesOff(id, title, when, channel, index)
+                           : GetSummaries(id, title, when, channel, index);
 }
 
 int eChanProgramSel::GetSummaries(unsigned int id, eString title, eString when, eString channel, int index)

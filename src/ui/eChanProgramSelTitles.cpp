@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -40,6 +41,29 @@ private:
     eProgress& m_bar;
     long m_scale;
     long m_k = 0;
+};
+
+// Tells when a carousel has come round: the first few sections read, whatever their
+// length, arrive again in a row. A run of several makes an identical odd section
+// repeated within a pass no reason to stop.
+class PassDetector {
+public:
+    // True when this section completes the second showing of the opening run.
+    bool cameRound(const uint8_t* section, int length)
+    {
+        std::vector<uint8_t> s(section, section + length);
+        if (m_opening.size() < kRun) {
+            m_opening.push_back(std::move(s));
+            return false;
+        }
+        m_matched = s == m_opening[m_matched] ? m_matched + 1 : (s == m_opening[0] ? 1 : 0);
+        return m_matched == kRun;
+    }
+
+private:
+    static constexpr size_t kRun = 4;
+    std::vector<std::vector<uint8_t>> m_opening;
+    size_t m_matched = 0;
 };
 
 // Carousel order of an hour within a day: with the early-morning rule, 00-05 follow 23.
@@ -174,10 +198,10 @@ int eChanProgramSel::GetTitles()
     // Seek the first record of the selected day at or after the start hour: a record
     // inside that span whose predecessor is outside it, or earlier (the carousel came
     // round). An hour without programmes thus starts the listing at the next one. The
-    // seek gives up after one full pass, when the first record it saw comes again.
+    // seek gives up after one full pass of the carousel.
     auto inside = [&](int day, int hour) { return day == currDay.tm_wday && hourOrder(hour, early) >= startOrder; };
-    std::array<uint8_t, kTitleSectionLength> passMarker{};
-    bool haveMarker = false, havePrevious = false;
+    PassDetector pass;
+    bool havePrevious = false;
     int prevDay = 0, prevHour = 0;
     int len = 0;
     for (int reads = 0;; ++reads) {
@@ -188,24 +212,21 @@ int eChanProgramSel::GetTitles()
             return -2;
         }
         bar.advance();
-        if (len != kTitleSectionLength)
-            continue;
-        int day, hour;
-        decodeTitleDayHour(buffer[5], early, day, hour);
-        const bool wrapped = havePrevious && hourOrder(prevHour, early) > hourOrder(hour, early) && prevDay == day;
-        if (inside(day, hour) && havePrevious && (!inside(prevDay, prevHour) || wrapped))
-            break;
-        if (!haveMarker) {
-            std::memcpy(passMarker.data(), buffer, kTitleSectionLength);
-            haveMarker = true;
-        } else if (std::memcmp(passMarker.data(), buffer, kTitleSectionLength) == 0) {
+        if (len == kTitleSectionLength) {
+            int day, hour;
+            decodeTitleDayHour(buffer[5], early, day, hour);
+            const bool wrapped = havePrevious && hourOrder(prevHour, early) > hourOrder(hour, early) && prevDay == day;
+            if (inside(day, hour) && havePrevious && (!inside(prevDay, prevHour) || wrapped))
+                break;
+            prevDay = day;
+            prevHour = hour;
+            havePrevious = true;
+        }
+        if (pass.cameRound(buffer, len)) {
             closeSectionFilter(fd);
             progress.hide();
             return -2;
         }
-        prevDay = day;
-        prevHour = hour;
-        havePrevious = true;
     }
 
     std::array<uint8_t, kTitleSectionLength> endMarker;

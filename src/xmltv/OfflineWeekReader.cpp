@@ -65,6 +65,23 @@ std::string at(const std::string& path, int line) { return path + " line " + std
 
 } // namespace
 
+bool OfflineWeekReader::locateInRoot(const std::string& root, std::string* configFile, std::string* directory)
+{
+    for (const char* dir : {"/var/tuxbox/plugins", "/lib/tuxbox/plugins", "/usr/lib/tuxbox/plugins"}) {
+        std::ifstream in(root + dir + "/orvalis.cfg");
+        if (!in)
+            continue;
+        *configFile = root + dir + "/orvalis.cfg";
+        std::string line, path = "/hdd/orvalis/";
+        while (std::getline(in, line))
+            if (line.rfind("OfflinePath=", 0) == 0)
+                path = line.substr(12);
+        *directory = root + (path.empty() || path[0] != '/' ? "/" : "") + path;
+        return true;
+    }
+    return false;
+}
+
 std::string OfflineWeekReader::file(const char* name) const
 {
     return m_dir.empty() || m_dir.back() == '/' ? m_dir + name : m_dir + "/" + name;
@@ -213,6 +230,8 @@ bool OfflineWeekReader::readTitles(Week& week, std::string* error) const
         std::string title = f[4];
         for (size_t k = 5; k + 2 < f.size(); ++k)
             title += "<>" + f[k];
+        while (!title.empty() && title.back() == ' ')
+            title.pop_back(); // the padding of the broadcast field, as from the air
         t.title = title;
         if (day == 7) {
             t.day = 7;

@@ -23,6 +23,12 @@ public:
 
     std::time_t logDate() const { return m_logDate; }
 
+    // The receiver's configuration file inside a box's file system root (the first of
+    // the plug-in folders that holds orvalis.cfg) and the offline folder it names
+    // (OfflinePath, by default /hdd/orvalis/), also inside the root. False when
+    // there is no configuration file.
+    static bool locateInRoot(const std::string& root, std::string* configFile, std::string* directory);
+
 private:
     bool readConfig(std::string* error, bool needLogDate);
     bool readChannels(Week& week, std::string* error) const;

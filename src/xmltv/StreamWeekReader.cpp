@@ -5,6 +5,7 @@
 #include "ts/SectionReassembler.h"
 
 #include <sys/stat.h>
+#include <algorithm>
 #include <vector>
 
 namespace xmltv {
@@ -18,27 +19,43 @@ constexpr uint8_t kChannelTable = 0x91;
 constexpr uint8_t kThemeTable = 0x92;
 constexpr size_t kSummaryMarker = 11;
 
-// One pass of a carousel: from the first section taken until it comes round again.
+// One pass of a carousel: from the first sections taken until they come round again.
+// The pass ends when the first `length` sections recur in their order, so a section
+// the broadcaster repeats within the pass (summaries may be sent twice) cannot end it
+// early. Sections seen again while a recurrence is being checked are decoded again;
+// the callers keep the first copy.
 struct Pass {
-    std::vector<uint8_t> marker;
-    bool started = false;
-    bool done = false;
+    explicit Pass(size_t length) : m_length(length) {}
+
+    bool started() const { return !m_marks.empty(); }
+    bool done() const { return m_done; }
 
     // True when the section is to be used; sets done when it closes the pass.
     bool take(const uint8_t* s, size_t size, size_t markerSize)
     {
-        if (done)
+        if (m_done)
             return false;
-        if (!started) {
-            marker.assign(s, s + markerSize);
-            started = true;
+        std::vector<uint8_t> head(s, s + std::min(size, markerSize));
+        if (m_marks.size() < m_length) {
+            m_marks.push_back(std::move(head));
             return true;
         }
-        if (size >= markerSize && std::equal(marker.begin(), marker.end(), s))
-            done = true;
-        return !done;
+        m_matched = head == m_marks[m_matched] ? m_matched + 1 : head == m_marks[0] ? 1 : 0;
+        if (m_matched == m_length)
+            m_done = true;
+        return !m_done;
     }
+
+private:
+    size_t m_length;
+    std::vector<std::vector<uint8_t>> m_marks;
+    size_t m_matched = 0;
+    bool m_done = false;
 };
+
+// Title records are never sent twice in a pass; summaries may be.
+constexpr size_t kTitleMarks = 1;
+constexpr size_t kSummaryMarks = 4;
 
 } // namespace
 
@@ -53,7 +70,7 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
     const double total = stat(path.c_str(), &st) == 0 && st.st_size > 0 ? double(st.st_size) : 0;
 
     bool haveChannels = false, haveThemes = false;
-    Pass titles, summaries;
+    Pass titles(kTitleMarks), summaries(kSummaryMarks);
     ts::SectionReassembler demux([&](uint16_t pid, const uint8_t* s, size_t size) {
         if (pid == kTimePid) {
             if (!m_streamTime)
@@ -83,21 +100,22 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
     uint64_t packets = 0;
     while (const uint8_t* p = reader.next()) {
         demux.put(p);
-        if (++packets % 20000 == 0 && m_progress && total > 0)
+        if (++packets % 4000 == 0 && m_progress && total > 0)
             m_progress(std::min(1.0, double(packets) * double(reader.packetSize()) / total));
-        if (haveChannels && haveThemes && titles.done && summaries.done && m_streamTime)
+        if (haveChannels && haveThemes && titles.done() && summaries.done() && m_streamTime)
             break;
     }
     if (m_progress)
         m_progress(1.0);
-    m_titlesComplete = titles.done;
-    m_summariesComplete = summaries.done;
+    m_titlesComplete = titles.done();
+    m_summariesComplete = summaries.done();
 
-    if (packets == 0) {
-        *error = path + ": not an MPEG transport stream (no 188-byte packets found)";
+    // Noise holds a sync byte at a packet's distance now and then; a stream is mostly packets.
+    if (packets == 0 || reader.stats().bytesSkipped > packets * reader.packetSize()) {
+        *error = path + ": not an MPEG transport stream (no run of 188-byte packets found)";
         return false;
     }
-    if (!haveChannels || !haveThemes || !titles.started) {
+    if (!haveChannels || !haveThemes || !titles.started()) {
         std::string missing;
         auto add = [&](bool have, const char* what) {
             if (!have)
@@ -105,7 +123,7 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
         };
         add(haveChannels, "the channel list (PID 0xD3, table 0x91)");
         add(haveThemes, "the theme list (PID 0xD3, table 0x92)");
-        add(titles.started, "the title carousel (PID 0xD2, table 0x90)");
+        add(titles.started(), "the title carousel (PID 0xD2, table 0x90)");
         *error = path + ": the stream lacks " + missing;
         return false;
     }

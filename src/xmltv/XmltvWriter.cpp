@@ -3,6 +3,7 @@
 #include "host/gfx/TextCodec.h"
 
 #include <algorithm>
+#include <set>
 
 namespace xmltv {
 namespace {
@@ -59,8 +60,11 @@ WriteCounts XmltvWriter::write(std::FILE* out, const Week& week, const std::vect
     WriteCounts counts;
     std::fprintf(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE tv SYSTEM \"xmltv.dtd\">\n");
     std::fprintf(out, "<tv generator-info-name=\"%s\">\n", xmlText(m_generator).c_str());
+    std::set<std::string> written;
     for (const Channel& c : week.channels) {
         const std::string id = channelId(c);
+        if (!written.insert(id).second)
+            continue; // a service listed twice is one channel; its programmes meet under one id
         // A channel needs a display name; one sent without a name is shown by its id.
         const std::string name = c.name.empty() ? id : c.name;
         std::fprintf(out, "  <channel id=\"%s\">\n    <display-name>%s</display-name>\n  </channel>\n", id.c_str(),

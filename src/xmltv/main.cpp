@@ -13,7 +13,7 @@
 namespace {
 
 const char* kUsage =
-    "usage: orvalis-xmltv (--ts FILE | --offline DIR) [options]\n"
+    "usage: orvalis-xmltv (--ts FILE | --offline DIR | --root DIR) [options]\n"
     "Writes the week of the broadcaster's private EPG tables as an XMLTV document.\n"
     "\n"
     "  --ts FILE          read the tables from an MPEG transport stream (one pass of each carousel);\n"
@@ -23,6 +23,8 @@ const char* kUsage =
     "                     day of the LogDate in the configuration file\n"
     "  --config FILE      the plug-in's configuration file (orvalis.cfg) for --offline\n"
     "                     (default: DIR/orvalis.cfg)\n"
+    "  --root DIR         the offline files of a box whose file system root is DIR: the\n"
+    "                     configuration in DIR/var/tuxbox/plugins and the OfflinePath it names\n"
     "  --system-clock     date the week from the system clock instead\n"
     "  -o, --output FILE  write to FILE instead of standard output\n"
     "  --quiet            no progress on standard error\n"
@@ -47,7 +49,7 @@ int failure(const std::string& msg)
 
 int main(int argc, char** argv)
 {
-    std::string tsPath, offlineDir, configPath, outPath;
+    std::string tsPath, offlineDir, configPath, outPath, root;
     bool systemClock = false;
     bool quiet = false;
     for (int i = 1; i < argc; ++i) {
@@ -70,6 +72,9 @@ int main(int argc, char** argv)
         } else if (a == "--offline") {
             if (!value(offlineDir))
                 return usageError("--offline needs a directory");
+        } else if (a == "--root") {
+            if (!value(root))
+                return usageError("--root needs a directory");
         } else if (a == "--config") {
             if (!value(configPath))
                 return usageError("--config needs a file");
@@ -84,8 +89,14 @@ int main(int argc, char** argv)
             return usageError("unknown argument " + a);
         }
     }
-    if (tsPath.empty() == offlineDir.empty())
-        return usageError("give either --ts FILE or --offline DIR");
+    if (int(!tsPath.empty()) + int(!offlineDir.empty()) + int(!root.empty()) != 1)
+        return usageError("give one of --ts FILE, --offline DIR or --root DIR");
+    if (!root.empty()) {
+        if (!configPath.empty())
+            return usageError("--config does not go with --root");
+        if (!xmltv::OfflineWeekReader::locateInRoot(root, &configPath, &offlineDir))
+            return failure(root + ": no orvalis.cfg in its var/tuxbox/plugins, lib/tuxbox/plugins or usr/lib/tuxbox/plugins");
+    }
     if (!configPath.empty() && offlineDir.empty())
         return usageError("--config goes with --offline");
 

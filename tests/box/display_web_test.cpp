@@ -1,11 +1,16 @@
 // The browser display in-process, spoken to over loopback HTTP.
+#include "box/display/ListenAddress.h"
 #include "box/display/WebFrontend.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
+#include <thread>
 #include <future>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -312,6 +317,125 @@ TEST(WebDisplayStart, RefusesBadOrBusyAddresses)
     EXPECT_FALSE(second);
     EXPECT_NE(error.find("cannot listen on " + busy), std::string::npos) << error;
     EXPECT_EQ(printed.find(busy), printed.rfind(busy)) << "only the first server announces itself";
+}
+
+} // namespace
+
+namespace {
+
+TEST(WebDisplayHost, OnlyNamesOfTheListenAddressAreAccepted)
+{
+    auto loopback = *box::ListenAddress::parse("127.0.0.1:8080");
+    for (const char* ok : {"127.0.0.1:8080", "localhost:8080", "LocalHost.:8080", "[::1]:8080", "127.0.0.1"})
+        EXPECT_TRUE(loopback.acceptsHost(ok, 8080)) << ok;
+    for (const char* bad : {"rebind.example:8080", "127.0.0.1:8081", "127.0.0.1:", "localhost:80x", "[::1",
+                            "10.0.0.2:8080", "", "127.0.0.1.example:8080"})
+        EXPECT_FALSE(loopback.acceptsHost(bad, 8080)) << bad;
+
+    // On all addresses any address literal names the box; a name still does not.
+    auto any = *box::ListenAddress::parse("0.0.0.0:8080");
+    EXPECT_TRUE(any.acceptsHost("192.168.1.5:8080", 8080));
+    EXPECT_TRUE(any.acceptsHost("[fe80::1]:8080", 8080));
+    EXPECT_FALSE(any.acceptsHost("box.rebind.example:8080", 8080));
+    char self[256] = {};
+    ASSERT_EQ(gethostname(self, sizeof self - 1), 0);
+    EXPECT_TRUE(any.acceptsHost(std::string(self) + ".local:8080", 8080));
+}
+
+TEST_F(WebDisplay, AForeignHostNameGetsNeitherScreenNorKeys)
+{
+    // A page on a name that resolves to the box: its Origin and Host agree.
+    const std::string port = std::to_string(web->port());
+    httplib::Headers rebound = {{"Host", "rebind.example:" + port}, {"Origin", "http://rebind.example:" + port}};
+    auto c = client();
+    auto screen = c->Get("/screen.png", rebound);
+    ASSERT_TRUE(screen);
+    EXPECT_EQ(screen->status, 403);
+    auto key = c->Post("/key", rebound, "red", "text/plain");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->status, 403);
+    EXPECT_EQ(web->pendingInput(), 0u);
+
+    httplib::Headers local = {{"Host", "localhost:" + port}, {"Origin", "http://localhost:" + port}};
+    auto own = c->Post("/key", local, "red", "text/plain");
+    ASSERT_TRUE(own);
+    EXPECT_EQ(own->status, 204);
+}
+
+TEST_F(WebDisplay, AFloodOfInputIsRefusedOnceTheQueueIsFull)
+{
+    // Nobody takes input (the box is busy reading tables): the queue stops growing.
+    auto c = client();
+    const std::string text(4000, 'x');
+    int accepted = 0, busy = 0;
+    for (int i = 0; i < 300; ++i) {
+        auto res = c->Post(i % 2 ? "/text" : "/key", i % 2 ? text : std::string("ok"), "text/plain");
+        ASSERT_TRUE(res);
+        if (res->status == 204)
+            ++accepted;
+        else if (res->status == 503)
+            ++busy;
+    }
+    EXPECT_EQ(accepted, static_cast<int>(box::InputQueue::kDefaultCapacity));
+    EXPECT_EQ(busy, 300 - accepted);
+    EXPECT_EQ(web->pendingInput(), box::InputQueue::kDefaultCapacity);
+    next();
+    auto again = c->Post("/key", "ok", "text/plain");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->status, 204); // room again once the box took one
+}
+
+TEST(WebDisplaySlowClients, TrickledRequestsAreCutOffAndOthersStillServed)
+{
+    std::string error;
+    testing::internal::CaptureStdout();
+    auto web = box::WebFrontend::start(box::WebOptions{"127.0.0.1:0", 1500ms}, &error);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(web) << error;
+
+    // More slow clients than the server has threads, each sending a header line
+    // now and then and never finishing its request.
+    std::vector<int> slow;
+    for (int i = 0; i < 30; ++i) {
+        int fd = openRaw(web->port(), "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+        ASSERT_GE(fd, 0);
+        slow.push_back(fd);
+    }
+    std::atomic<bool> stop{false};
+    std::thread trickle([&] {
+        while (!stop) {
+            for (int fd : slow)
+                send(fd, "X-Slow: 1\r\n", 11, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(300ms);
+        }
+    });
+
+    httplib::Client c("127.0.0.1", web->port());
+    c.set_connection_timeout(3);
+    c.set_read_timeout(3);
+    for (int i = 0; i < 5; ++i) {
+        auto page = c.Get("/");
+        auto key = c.Post("/key", "ok", "text/plain");
+        if (!page || !key) {
+            ADD_FAILURE() << "request " << i << " found no free server thread";
+            break;
+        }
+        EXPECT_EQ(page->status, 200);
+        EXPECT_EQ(key->status, 204);
+        std::this_thread::sleep_for(200ms);
+    }
+    // Past the time limit, the first slow client has been cut off although it keeps sending.
+    char buf[512];
+    ssize_t n;
+    errno = 0;
+    while ((n = recv(slow[0], buf, sizeof buf, MSG_DONTWAIT)) > 0) {
+    }
+    EXPECT_TRUE(n == 0 || errno == ECONNRESET) << "still open: " << std::strerror(errno);
+
+    stop = true;
+    trickle.join();
+    for (int fd : slow)
+        close(fd);
 }
 
 } // namespace

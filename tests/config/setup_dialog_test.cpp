@@ -19,23 +19,14 @@ const char* kEpg = "1:0:1:1F40:BB9:13E:820000:0:0:0:";
 const char* kUno = "1:0:1:64:BB9:13E:820000:0:0:0:";
 const char* kDue = "1:0:1:65:BB9:13E:c00000:0:0:0:";
 
+// The dialog's widgets of one class in creation order (check boxes are buttons too, and left out).
 template <class T>
-std::vector<T*> childrenOf(eWidget& w)
+std::vector<T*> widgets(eWidget& w)
 {
     std::vector<T*> out;
     for (eWidget* c : w.getChildren())
-        if (auto* t = dynamic_cast<T*>(c))
+        if (auto* t = dynamic_cast<T*>(c); t && (std::is_same_v<T, eCheckbox> || !dynamic_cast<eCheckbox*>(c)))
             out.push_back(t);
-    return out;
-}
-
-// Log, Filter, EPG service and Save (check boxes are buttons too).
-std::vector<eButton*> buttonsOf(eWidget& w)
-{
-    std::vector<eButton*> out;
-    for (eButton* b : childrenOf<eButton>(w))
-        if (!dynamic_cast<eCheckbox*>(b))
-            out.push_back(b);
     return out;
 }
 
@@ -50,9 +41,7 @@ protected:
         si->addService({eServiceReference(eString(kDue)), "Due", "", 0});
         si->addBouquet({"All", {eServiceReference(eString(kDue)), eServiceReference(eString(kUno))}});
         eZapMain::instance->setTuner([this](const eServiceReference& ref, int) { tuned.push_back(ref.toString()); });
-        EPGService = eServiceReference(eString(kEpg));
-        LastService = EPGService;
-        si->service = EPGService;
+        EPGService = LastService = si->service = eServiceReference(eString(kEpg));
         startOffs = 5;
         endOffs = 60;
         localOffs = -3600;
@@ -60,128 +49,110 @@ protected:
         offlinelog = 1;
         editcfg = false;
         readThCh = true;
-        nsp_curr = "820000";
     }
     void TearDown() override
     {
         eZapMain::instance->setTuner({});
         eServiceInterface::getInstance()->clear();
     }
-    std::vector<std::string> tuned;
-};
-
-TEST_F(SetupDialog, FieldsStartFromTheSettingsWithTheirRanges)
-{
-    eInfoSetup dialog;
-    auto numbers = childrenOf<eNumber>(dialog);
-    ASSERT_EQ(numbers.size(), 3u);
-    EXPECT_EQ(numbers[0]->getNumber(), 5);
-    EXPECT_EQ(numbers[0]->getMax(), 59);
-    EXPECT_EQ(numbers[1]->getNumber(), 60);
-    EXPECT_EQ(numbers[1]->getMax(), 60);
-    EXPECT_EQ(numbers[2]->getNumber(), 3600); // the magnitude; the sign is the box
-    EXPECT_EQ(numbers[2]->getMax(), 9999);
-    EXPECT_TRUE(numbers[0]->hasFocus());
-    EXPECT_EQ(numbers[0]->getHelpText(), "Press OK and type start offset value in minutes.");
-
-    auto boxes = childrenOf<eCheckbox>(dialog);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_TRUE(boxes[0]->isChecked());
-    EXPECT_EQ(boxes[0]->getHelpText(), "CurrValue=-3600 (for positive value UNcheck it.)");
-    EXPECT_TRUE(boxes[1]->isChecked());
-    EXPECT_EQ(boxes[1]->getText(), "Use offline data.");
-
-    auto path = childrenOf<eTextInputField>(dialog);
-    ASSERT_EQ(path.size(), 1u);
-    EXPECT_EQ(path[0]->getText(), "/hdd/orvalis/");
-    EXPECT_EQ(path[0]->getMaxChars(), 50);
-
-    std::vector<std::string> buttons;
-    for (eButton* b : buttonsOf(dialog))
-        buttons.push_back(std::string(b->getText()) + "/" + std::string(b->getShortcut()));
-    EXPECT_EQ(buttons, (std::vector<std::string>{"Log/blue", "Filter/yellow", "Orvalis EPG/red", "Save/green"}));
-    EXPECT_EQ(dialog.getText(), " Setup/Info");
-    EXPECT_EQ(dialog.getClientSize(), eSize(480, 430));
-
-    EPGService = eServiceReference(eString("1:0:1:9:9:9:0:0:0:0:"));
-    eInfoSetup unknown;
-    EXPECT_EQ(buttonsOf(unknown)[2]->getText(), "Unknown");
-}
-
-TEST_F(SetupDialog, SaveStoresTheFieldsAndExitDiscardsThem)
-{
+    void run(eInfoSetup& dialog)
     {
-        eInfoSetup dialog;
-        FakeFrontend fe;
-        fe.key(eRCKey::Exit);
         dialog.show();
         dialog.exec();
         dialog.hide();
     }
-    EXPECT_EQ(localOffs, -3600);
-    EXPECT_FALSE(editcfg);
+    std::vector<std::string> tuned;
+};
 
+TEST_F(SetupDialog, FieldsStartFromTheSettingsAndSaveStoresThem)
+{
     eInfoSetup dialog;
-    auto boxes = childrenOf<eCheckbox>(dialog);
+    auto numbers = widgets<eNumber>(dialog);
+    auto boxes = widgets<eCheckbox>(dialog);
+    ASSERT_EQ(numbers.size(), 3u);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(numbers[0]->getMax(), 59);
+    EXPECT_EQ(numbers[1]->getMax(), 60);
+    EXPECT_EQ(numbers[2]->getNumber(), 3600); // the magnitude; the sign is the box
+    EXPECT_TRUE(boxes[0]->isChecked());
+    EXPECT_EQ(boxes[0]->getHelpText(), "CurrValue=-3600 (for positive value UNcheck it.)");
+    EXPECT_TRUE(boxes[1]->isChecked());
+    EXPECT_EQ(widgets<eTextInputField>(dialog)[0]->getText(), "/hdd/orvalis/");
+    std::vector<std::string> buttons;
+    for (eButton* b : widgets<eButton>(dialog))
+        buttons.push_back(std::string(b->getText()) + "/" + std::string(b->getShortcut()));
+    EXPECT_EQ(buttons, (std::vector<std::string>{"Log/blue", "Filter/yellow", "Orvalis EPG/red", "Save/green"}));
+    EXPECT_TRUE(numbers[0]->hasFocus());
+
     FakeFrontend fe;
-    // Untick the sign: its help text now says what Save will store.
-    fe.key(eRCKey::Digit1).key(eRCKey::Digit2).key(eRCKey::Ok).then([&] {
-        boxes[0]->setFocus(boxes[0]);
-    });
+    // Type 12 minutes, untick the sign (its help text now says what Save stores), type a path.
+    fe.key(eRCKey::Digit1).key(eRCKey::Digit2).key(eRCKey::Ok).then([&] { boxes[0]->setFocus(boxes[0]); });
     fe.key(eRCKey::Ok).then([&] {
         EXPECT_EQ(boxes[0]->getHelpText(), "CurrValue=3600 (for negative value check it.)");
-        childrenOf<eTextInputField>(dialog)[0]->setText("/media/x");
+        widgets<eTextInputField>(dialog)[0]->setText("/media/x");
     });
     fe.key(eRCKey::Green);
-    dialog.show();
-    EXPECT_EQ(dialog.exec(), 0);
-    dialog.hide();
+    run(dialog);
     EXPECT_EQ(startOffs, 12);
     EXPECT_EQ(localOffs, 3600);
-    EXPECT_EQ(offlinelog, 1);
-    EXPECT_EQ(offlinePath, "/media/x"); // stored as typed
+    EXPECT_EQ(offlinePath, "/media/x"); // as typed
     EXPECT_TRUE(editcfg);
     EXPECT_TRUE(tuned.empty()); // offline mode never tunes
+
+    EPGService = eServiceReference(eString("1:0:1:9:9:9:0:0:0:0:"));
+    eInfoSetup unknown;
+    EXPECT_EQ(widgets<eButton>(unknown)[2]->getText(), "Unknown");
 }
 
-TEST_F(SetupDialog, SaveInLiveModeTunesToAnEpgServiceNotPlaying)
+TEST_F(SetupDialog, LiveModeTunesToTheEpgServiceOnUntickingAndOnSave)
 {
-    LastService = eServiceReference(eString(kUno));
-    eServiceInterface::getInstance()->service = LastService;
+    LastService = eServiceInterface::getInstance()->service = eServiceReference(eString(kUno));
     eInfoSetup dialog;
     FakeFrontend fe;
-    // Unticking "Use offline data." tunes to the EPG service at once.
-    fe.then([&] { childrenOf<eCheckbox>(dialog)[1]->setFocus(childrenOf<eCheckbox>(dialog)[1]); });
+    eCheckbox* offline = widgets<eCheckbox>(dialog)[1];
+    fe.then([&] { offline->setFocus(offline); });
     fe.key(eRCKey::Ok).then([&] {
         ASSERT_EQ(tuned.size(), 1u);
         eServiceInterface::getInstance()->service = LastService; // the user zapped back meanwhile
     });
     fe.key(eRCKey::Green);
-    dialog.show();
-    dialog.exec();
-    dialog.hide();
+    run(dialog);
     EXPECT_EQ(offlinelog, 0);
     ASSERT_EQ(tuned.size(), 2u);
     EXPECT_EQ(eServiceReference(eString(tuned[1])), EPGService);
 }
 
-TEST_F(SetupDialog, ServiceSelectorChangesTheEpgServiceAndItsNamespace)
+TEST_F(SetupDialog, ServiceSelectorSetsTheEpgServiceAtOnceExitDiscardsTheFields)
 {
     eInfoSetup dialog;
     FakeFrontend fe;
-    fe.key(eRCKey::Red).key(eRCKey::Ok); // the selector opens on Due; OK picks it
-    fe.then([&] {
-        EXPECT_EQ(EPGService, eServiceReference(eString(kDue)));
-        EXPECT_EQ(nsp_curr, "c00000");
-        EXPECT_TRUE(editcfg);
-        EXPECT_FALSE(readThCh);
-        EXPECT_EQ(buttonsOf(dialog)[2]->getText(), "Due");
-    });
+    fe.key(eRCKey::Digit7).key(eRCKey::Red).key(eRCKey::Ok); // the selector opens on Due; OK picks it
+    fe.then([&] { EXPECT_EQ(widgets<eButton>(dialog)[2]->getText(), "Due"); });
     fe.key(eRCKey::Exit);
-    dialog.show();
-    dialog.exec();
-    dialog.hide();
-    EXPECT_EQ(startOffs, 5); // exit still discards the fields
+    run(dialog);
+    EXPECT_EQ(EPGService, eServiceReference(eString(kDue)));
+    EXPECT_EQ(nsp_curr, "c00000");
+    EXPECT_TRUE(editcfg);
+    EXPECT_FALSE(readThCh);
+    EXPECT_EQ(startOffs, 5);
+    EXPECT_EQ(localOffs, -3600);
+}
+
+TEST_F(SetupDialog, AChangedChannelFilterIsSavedWithoutSave)
+{
+    nb_channels = 3;
+    for (int i = 0; i < 3; ++i) {
+        channel_paths[i] = kUno;
+        channFilter[i] = "1";
+    }
+    eInfoSetup dialog;
+    FakeFrontend fe;
+    fe.key(eRCKey::Yellow).key(eRCKey::Green); // the filter window, left unchanged
+    fe.then([&] { EXPECT_FALSE(editcfg); });
+    fe.key(eRCKey::Yellow).key(eRCKey::Ok).key(eRCKey::Green).key(eRCKey::Exit); // row 0 unticked
+    run(dialog);
+    EXPECT_EQ(channFilter[0], "0");
+    EXPECT_TRUE(editcfg);
 }
 
 } // namespace

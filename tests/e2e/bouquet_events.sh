@@ -52,7 +52,7 @@ def check(cond, what):
 # The notes' present/following lines: sid, start, duration, title.
 notes = {}
 current = None
-for line in open(f"{data}/README.md", encoding="utf-8"):
+for line in open(f"{data}/present-following.md", encoding="utf-8"):
     m = re.match(r"## (\S+\.ts)", line)
     if m:
         current = m.group(1)

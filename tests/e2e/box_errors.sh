@@ -28,6 +28,10 @@ expect 0 "" --keys "shot:main exit" --screenshot-dir "$work/nowhere"
 test -s "$work/nowhere/main.png" || { echo "FAIL: no screenshot in the created folder"; failures=$((failures + 1)); }
 expect 0 "" --keys "shot:main exit" --screenshot-dir "$work"
 test -s "$work/main.png" || { echo "FAIL: no screenshot"; failures=$((failures + 1)); }
+# A FIFO given as the skin is passed over (the built-in skin), not waited on for ever.
+mkfifo "$work/skin"
+timeout 20 "$box" --quiet --root "$work/root" --skin "$work/skin" --keys exit ||
+  { echo "FAIL: a FIFO as the skin"; failures=$((failures + 1)); }
 mkdir -p "$work/empty-root/var/tuxbox/plugins"
 : >"$work/empty-root/var/tuxbox/plugins/orvalis.cfg"
 expect 2 "orvalis.cfg is empty, so it does not describe a plug-in" --root "$work/empty-root" --keys exit

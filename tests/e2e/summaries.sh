@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 export TZ=Europe/Rome
 now='2026-12-08 10:17:42'
 
-"$mux" --start 2026-12-08 --clock-hour 10 --list "$work/list.txt" "$work/sample.ts"
+"$mux" --start 2026-12-08 --clock-hour 10 --repeat-percent 20 --junk --list "$work/list.txt" "$work/sample.ts"
 epg="$("$mux" --print-epg-service)"
 mkdir -p "$work/root/var/tuxbox/plugins"
 printf 'name=Orvalis\ndesc=x\ndepend=\ntype=2\nneedfb=0\nneedrc=0\nneedlcd=0\nenigmaplugin=1\nEPGService=%s\nTimerStart=5\nTimerEnd=10\nLocalTimeOffset=3600\n' \

@@ -27,7 +27,9 @@ fi
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-timeout 300 /usr/bin/python3 "$web/web_display.py" "$box" "$root"
+# A service is playing, as the timer editor requires for a timer to be stored.
+"$build/src/mux/orvalis-mux" "$root/week.ts" || exit 1
+timeout 300 /usr/bin/python3 "$web/web_display.py" "$box" "$root" --ts "$root/week.ts"
 status=$?
 if [ $status -eq 124 ]; then
     echo "FAIL: the browser test did not finish within 300 s"

@@ -4,8 +4,8 @@
 # week orvalis-mux describes; broken input gives clear errors. Arguments: build dir,
 # test data dir.
 set -u
-build=${1:?usage: xmltv_export.sh BUILD_DIR [TEST_DATA_DIR]}
-data=${2:-}
+build=$(cd "${1:?usage: xmltv_export.sh BUILD_DIR [TEST_DATA_DIR]}" && pwd)
+data=${2:+$(cd "$2" && pwd)}
 here=$(cd "$(dirname "$0")" && pwd)
 mux="$build/src/mux/orvalis-mux"
 xmltv="$build/src/xmltv/orvalis-xmltv"
@@ -24,12 +24,16 @@ validate() {
 }
 
 # A week from the stream, dated by its TDT, and its offline files logged at 06:30 of
-# the first day. The second week crosses the end of summer time and has an eighth
-# day, which the offline files can only call "day 7".
-for week in "2026-12-08 7" "2026-10-22 8"; do
+# the first day. The first week has summaries sent twice in a pass, summary ids
+# without a summary, stray sections and records without a channel; the second
+# crosses the end of summer time, sends Sunday as weekday 7, uses every hour code
+# and has an eighth day, which the offline files can only call "day 7".
+for week in "2026-12-08 7 --repeat-percent 20 --missing-percent 10 --junk --bad-channel 3" \
+            "2026-10-22 8 --sunday-seven --hour-codes mixed"; do
     set -- $week
     start=$1 days=$2
-    "$mux" --start "$start" --days "$days" --list week.txt week.ts || fail "orvalis-mux failed"
+    shift 2
+    "$mux" --start "$start" --days "$days" "$@" --list week.txt week.ts || fail "orvalis-mux failed"
     "$xmltv" --ts week.ts -o week.xml || fail "export of the $start stream failed"
     validate week.xml
     python3 "$here/xmltv_check.py" week.txt week.xml "$start" || fail "$start stream export differs from the listing"
@@ -41,6 +45,19 @@ for week in "2026-12-08 7" "2026-10-22 8"; do
     python3 "$here/xmltv_check.py" week.txt offline.xml "$start" --titles-as-logged ||
         fail "$start offline export differs from the listing"
 done
+
+# The plug-in's own logging run in the box at 06:00 of the first day (Setup, Log,
+# Yes), then the export of the box's file system root: its configuration names the
+# offline folder and holds the log date.
+"$mux" --start 2026-12-08 --list week.txt week.ts || fail "orvalis-mux failed"
+epg=$("$mux" --print-epg-service)
+timeout 300 faketime '2026-12-08 06:00:00' "$build/src/box/box" --quiet --root root --ts week.ts --service "$epg" \
+    --epg-service "$epg" --display headless --keys "ok blue left ok exit exit" || fail "the logging run in the box failed"
+[ -s root/hdd/orvalis/titles.gep ] || fail "the logging run wrote no titles.gep (Setup, Log, Yes in the box)"
+"$xmltv" --root root -o root.xml || fail "export of the box's offline files failed"
+validate root.xml
+python3 "$here/xmltv_check.py" week.txt root.xml 2026-12-08 --titles-as-logged ||
+    fail "the export of the logging run differs from the listing"
 
 # Dated from the system clock: before 06:00 the broadcast day is still the day before.
 "$mux" --start 2026-12-08 week.ts && "$xmltv" --ts week.ts -o week.xml || fail "export of the sample week failed"

@@ -55,6 +55,8 @@ def main():
     lines, previous, changes = [], None, 0
     for p in titles:
         # title day D WDAY HH:MM ch C slot S dur M id ID TITLE
+        if int(p[6]) > len(channels):
+            continue  # the logger passes over records without a channel (0xFF)
         day, hh, mm = DAYS[p[3]], int(p[4][:2]), int(p[4][3:])
         if day != previous:
             changes += 1

@@ -51,6 +51,8 @@ protected:
     }
     void TearDown() override
     {
+        // The plug-in keeps its globals between runs; later tests expect start-up values.
+        LastService = eServiceReference();
         eEPGCache::instance->clear();
         eServiceInterface::getInstance()->clear();
         host::setFileSystemRoot("");
@@ -108,6 +110,8 @@ TEST_F(BouquetTimer, ShortTextEqualToTheNameOrEmptyIsLeftOut)
     ASSERT_NE(same, nullptr);
     EXPECT_EQ(same->description, "Uno/News");
     EXPECT_EQ(same->duration, 1800);
+    // The next one would overlap it on another service, which the editor asks about.
+    ASSERT_TRUE(host::TimerStore::instance().remove(0));
     eServiceInterface::getInstance()->service = ref(0);
     const host::Timer* empty = addVia({eRCKey::Down, eRCKey::Down, eRCKey::Ok});
     ASSERT_NE(empty, nullptr);

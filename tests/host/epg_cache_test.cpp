@@ -100,6 +100,12 @@ TEST_F(EpgCacheTest, EmptyPresentSectionMeansNothingRunsUntilTheFollowingEvent)
     EXPECT_EQ(nameAt(now + 600), "Next");
     // Before the empty section came it says nothing.
     EXPECT_EQ(nameAt(now - 400), "Scheduled");
+
+    // Sent at a time unknown (a scan before any TDT): it holds until the following event.
+    cache.putSection(section(0x4E, 3, 0, {}), 0);
+    cache.putSection(section(0x4E, 3, 1, {event(2, now + 500, 1000, "Next")}), 0);
+    EXPECT_EQ(nameAt(now - 400), "(none)");
+    EXPECT_EQ(nameAt(now + 500), "Next");
 }
 
 TEST_F(EpgCacheTest, ListMergesPresentFollowingWithTheScheduleInOrder)
@@ -120,19 +126,24 @@ TEST_F(EpgCacheTest, ListMergesPresentFollowingWithTheScheduleInOrder)
 TEST_F(EpgCacheTest, StreamClockCarriesTheLastTdtForwardAndLookupsUseIt)
 {
     auto& clock = host::BoxClock::instance();
+    uint64_t streamNow = 7600000000u;
+    clock.setStreamClock([&] { return streamNow; });
     clock.streamTimeSeen(1633290600, 5000000000u);
-    clock.streamClockAt(7600000000u);
     EXPECT_GE(clock.now(), time(nullptr) - 5); // the system clock is in force by default
     clock.useStreamTime(true);
     EXPECT_EQ(clock.now(), 1633290602);
     // A stream that starts over sends an earlier time again: that one holds.
-    clock.streamTimeSeen(1633290500, 9000000000u);
+    streamNow = 9000000000u;
+    clock.streamTimeSeen(1633290500, streamNow);
     EXPECT_EQ(clock.now(), 1633290500);
+    streamNow += 3999999999u; // whole seconds only
+    EXPECT_EQ(clock.now(), 1633290503);
 
     cache.putSection(section(0x4E, 1, 0, {event(1, 1633290000, 600, "Then")}));
     EXPECT_EQ(nameAt(0), "Then");
-    clock.forgetStreamTime(); // a stream without TDT/TOT: the system time
+    clock.forgetStreamTime(); // a stream that cannot be dated: the system time
     EXPECT_EQ(nameAt(0), "(none)");
+    clock.setStreamClock({});
 }
 
 } // namespace

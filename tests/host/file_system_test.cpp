@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -57,7 +58,8 @@ TEST_P(RootBoundary, SymbolicLinksInsideTheRootNeverLeadOutside)
 
     std::string error;
     EXPECT_FALSE(host::writeFileInRoot("/var/tuxbox/config/timers", "x\n", &error)); // the link's target folder, inside the root, does not exist
-    ASSERT_TRUE(host::makeDirectories(m_outside)); // the same path, inside the root
+    ASSERT_TRUE(host::makeDirectories("/var/tuxbox/config")); // made where the link leads, inside the root
+    EXPECT_TRUE(std::filesystem::is_directory(m_root + m_outside));
     ASSERT_TRUE(host::writeFileInRoot("/var/tuxbox/timers", "replaced\n", &error)) << error;
     EXPECT_EQ(slurp(m_outside + "/precious"), "keep me\n");
     EXPECT_EQ(slurp(m_root + m_outside + "/precious"), "replaced\n"); // the link's target, taken inside the root
@@ -67,14 +69,6 @@ TEST_P(RootBoundary, SymbolicLinksInsideTheRootNeverLeadOutside)
     EXPECT_EQ(slurp(m_outside + "/precious"), "keep me\n");
     EXPECT_EQ(slurp(m_root + m_outside + "/precious"), "climbed\n");
     EXPECT_EQ(host::hostPath("/var/up/etc/passwd"), m_root + "/etc/passwd");
-    EXPECT_EQ(host::hostPath("/var/tuxbox/config/x"), m_root + m_outside + "/x");
-
-    int fd = host::openInRoot("/var/up" + m_outside + "/precious", O_RDONLY);
-    ASSERT_GE(fd, 0);
-    char buf[16] = {};
-    EXPECT_EQ(read(fd, buf, sizeof buf - 1), 8);
-    EXPECT_STREQ(buf, "climbed\n");
-    close(fd);
 
     // A link loop is an error, not a hang.
     ASSERT_EQ(symlink("loop", (m_root + "/loop").c_str()), 0);
@@ -99,11 +93,7 @@ TEST_P(RootBoundary, TemporaryFilesAreCreatedFreshAndPermissionsKept)
     ASSERT_EQ(stat((dir + "/timers").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-    // Read-only files stay as they are and say so; so do FIFOs and folders in a file's place.
-    ASSERT_EQ(chmod((dir + "/timers").c_str(), 0444), 0);
-    EXPECT_FALSE(host::writeFileInRoot("/var/tuxbox/config/timers", "lost\n", &error));
-    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
-    EXPECT_EQ(slurp(dir + "/timers"), "new\n");
+    // A FIFO in a file's place stays a FIFO (read-only files: see the timer editor's test).
     ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0644), 0);
     EXPECT_FALSE(host::writeFileInRoot("/var/tuxbox/config/fifo", "x", &error));
     ASSERT_EQ(lstat((dir + "/fifo").c_str(), &st), 0);
@@ -142,20 +132,17 @@ TEST_P(RootBoundary, ReadsRefuseSpecialAndOversizedFilesWithAReason)
 INSTANTIATE_TEST_SUITE_P(Resolution, RootBoundary, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "PathWalk" : "Openat2"; });
 
-TEST(FileLockTest, ASecondHolderWaitsForTheFirst)
+TEST(FileLockTest, AnotherHolderIsKeptOutUntilItEnds)
 {
     char tmpl[] = "/tmp/boxlockXXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     host::setFileSystemRoot(tmpl);
+    int fd = open((std::string(tmpl) + "/lock").c_str(), O_RDWR | O_CREAT, 0644);
     {
-        host::FileLock first("/lock");
-        ASSERT_TRUE(first.locked());
-        int fd = open((std::string(tmpl) + "/lock").c_str(), O_RDWR);
-        ASSERT_GE(fd, 0);
-        EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0); // another open file description is kept out
-        close(fd);
+        host::FileLock held("/lock");
+        ASSERT_TRUE(held.locked());
+        EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0);
     }
-    int fd = open((std::string(tmpl) + "/lock").c_str(), O_RDWR);
     EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
     close(fd);
     host::setFileSystemRoot("");

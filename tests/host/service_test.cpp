@@ -5,7 +5,6 @@
 #include "host/service/eZapMain.h"
 
 #include <gtest/gtest.h>
-#include <map>
 #include <vector>
 
 namespace {
@@ -70,16 +69,6 @@ TEST(ServiceReference, OrderingAgreesWithEquality)
             bool equivalent = !(a < b) && !(b < a);
             EXPECT_EQ(equivalent, a == b) << a.toString() << " vs " << b.toString();
         }
-
-    std::map<eServiceReference, std::string> names;
-    names[refs[2]] = "flagged tv";
-    names[refs[3]] = "flagged radio";
-    names[refs[5]] = "other type";
-    names[refs[6]] = "other type, radio";
-    names[refs[1]] = "plain radio";
-    EXPECT_EQ(names.size(), 5u);
-    EXPECT_EQ(names[refs[2]], "flagged tv");
-    EXPECT_EQ(names[refs[0]], "plain radio"); // plain DVB references ignore the service type
 }
 
 TEST(ServiceInterface, ReplacingAServiceKeepsTheRecordsCallersHold)

@@ -108,8 +108,9 @@ namespace {
 // Exit status and standard error of the tool; standard output goes to `out`.
 int runTool(const std::string& args, const std::string& out, std::string* err)
 {
-    // One file per test process: ctest runs the tests of this file side by side.
-    const std::string errFile = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-test." + std::to_string(getpid()) + ".err";
+    // One file per test: ctest runs the tests of this file side by side.
+    const std::string errFile = std::string(ORVALIS_BUILD_DIR) + "/mux-cli-" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".err";
     int status = std::system((kTool + " " + args + " >" + out + " 2>" + errFile).c_str());
     std::ifstream in(errFile);
     *err = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -146,14 +147,8 @@ TEST(CommandLine, WritesThroughSpecialOutputsAndReportsWriteErrors)
     EXPECT_EQ(runTool(args + "-", "/dev/full", &err), 1);
     EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
 
-    // A device stays a device (written through), and a link stays a link to a file that keeps its mode.
-    ASSERT_EQ(symlink("/dev/null", (dir + "/null").c_str()), 0);
-    EXPECT_EQ(runTool(args + dir + "/null", "/dev/null", &err), 0) << err;
+    // A link stays a link to a file that keeps its mode.
     struct stat st {};
-    ASSERT_EQ(lstat((dir + "/null").c_str(), &st), 0);
-    ASSERT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(stat("/dev/null", &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode));
     std::ofstream(dir + "/real.ts") << "old";
     ASSERT_EQ(chmod((dir + "/real.ts").c_str(), 0600), 0);
     ASSERT_EQ(symlink("real.ts", (dir + "/link.ts").c_str()), 0);

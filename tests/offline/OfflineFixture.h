@@ -4,7 +4,9 @@
 #include "frame/globals.h"
 #include "host/platform/FileSystem.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -46,7 +48,14 @@ protected:
         std::ofstream(host::hostPath(receiverPath), std::ios::binary) << text;
     }
     // Names of the files in the offline directory, hidden ones included.
-    std::vector<std::string> listing() const;
+    static std::vector<std::string> listing()
+    {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(host::hostPath("/hdd/orvalis")))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     std::string m_root;
 };

@@ -120,6 +120,23 @@ TEST(CaptureTest, FrenchCaptureOneBadCrc)
     EXPECT_EQ(stats.ccErrors, 0u);
 }
 
+TEST(CaptureTest, FrenchEitCarriesTextOutsideSections)
+{
+    // The EIT PID of this capture has packets without payload_unit_start that continue
+    // no section, and sections cut short by the next one; none of their text may come out
+    // as a section. Figures from an independent reading of the capture.
+    std::map<uint8_t, int> tables;
+    ts::SectionReassembler r([&](uint16_t, const uint8_t* s, size_t) { ++tables[s[0]]; });
+    r.watch(0x12);
+    ts::PacketReader reader(capture("fr-tnt-r4-multi4.ts"));
+    while (const uint8_t* p = reader.next())
+        r.put(p);
+    EXPECT_EQ(tables, (std::map<uint8_t, int>{{0x4E, 598}, {0x4F, 636}, {0x50, 205}}));
+    EXPECT_EQ(r.stats().strayPayload, 52u);
+    EXPECT_EQ(r.stats().droppedPartial, 27u);
+    EXPECT_EQ(r.stats().ccErrors + r.stats().duplicates + r.stats().transportErrors, 0u);
+}
+
 TEST(CaptureTest, WeakReceptionCountsFaults)
 {
     ts::ReassemblyStats stats;

@@ -114,32 +114,6 @@ TEST(PacketReaderTest, RunsGiveTheSamePacketsAsSingleReads)
     }
 }
 
-TEST(PacketReaderTest, GivesUpWithoutSyncOnlyPastTheLimit)
-{
-    auto ts = samplePackets(10);
-    for (size_t garbage : {size_t(3000), size_t(20000)}) {
-        std::vector<uint8_t> bytes(garbage, 0x00);
-        bytes.insert(bytes.end(), ts.begin(), ts.end());
-        std::FILE* tmp = std::tmpfile();
-        std::fwrite(bytes.data(), 1, bytes.size(), tmp);
-        std::fflush(tmp);
-        std::rewind(tmp);
-        ts::PacketReader reader(fileno(tmp), 4096);
-        reader.setSyncSearchLimit(10000);
-        const uint8_t* p = reader.next();
-        if (garbage < 10000) {
-            ASSERT_NE(p, nullptr);
-            EXPECT_TRUE(std::equal(p, p + 188, ts.begin()));
-            EXPECT_FALSE(reader.noSync());
-        } else {
-            EXPECT_EQ(p, nullptr);
-            EXPECT_TRUE(reader.noSync());
-            EXPECT_FALSE(reader.eof()); // refused, not read to the end
-        }
-        std::fclose(tmp);
-    }
-}
-
 TEST(PacketReaderTest, LiveSourceWaitsForWholePacketsWithoutBlocking)
 {
     auto ts = samplePackets(10);

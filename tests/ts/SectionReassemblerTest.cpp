@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "TsTestUtil.h"
@@ -158,6 +160,69 @@ TEST(SectionReassemblerTest, TruncatedSectionDroppedAtNextStart)
     EXPECT_EQ(c.r.stats().droppedPartial, 1u);
 }
 
+// A packet of PID 0x12 carrying these payload bytes, then 0xFF stuffing.
+std::vector<uint8_t> rawPacket(bool unitStart, uint8_t cc, const std::vector<uint8_t>& payload)
+{
+    EXPECT_LE(payload.size(), ts::kPacketSize - 4);
+    std::vector<uint8_t> p(ts::kPacketSize, 0xFF);
+    p[0] = 0x47;
+    p[1] = unitStart ? 0x40 : 0x00;
+    p[2] = 0x12;
+    p[3] = uint8_t(0x10 | (cc & 0x0F));
+    std::copy_n(payload.begin(), std::min(payload.size(), ts::kPacketSize - 4), p.begin() + 4);
+    return p;
+}
+
+std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts)
+{
+    std::vector<uint8_t> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+TEST(SectionReassemblerTest, OnlyPointerFieldsStartSections)
+{
+    // Event text as a broadcast carried it in a packet without payload_unit_start after
+    // the last section and its stuffing: read from its first byte, "e b" is table_id 0x65
+    // with section_length 0x062, a whole section of 101 bytes.
+    const std::string text = "e bleue l\xE9gendaire aux \xEEles Fidji. Alors que leurs deux carri\xE8res sont en jeu, "
+                             "cette chasse au tr\xE9sor pourrait bien les amener \xE0 trouver le seul tr\xE9sor qui "
+                             "compte vraiment. Une aventure au bout du monde pour deux chasseurs de tr\xE9sors.";
+    const std::vector<uint8_t> stray(text.begin(), text.begin() + 184);
+    const auto a = makeSection(0x4E, 1, 100), b = makeSection(0x4E, 2, 60), c = makeSection(0x50, 3, 250);
+    const std::vector<uint8_t> onlyStuffing;
+
+    // Stray packet between sections; an all-stuffing packet is no fault.
+    Collector between;
+    between.r.watch(0x12);
+    between.feed(concat({rawPacket(true, 0, concat({{0}, a})), rawPacket(false, 1, stray),
+                         rawPacket(false, 2, onlyStuffing), rawPacket(true, 3, concat({{0}, b}))}));
+    EXPECT_EQ(between.got, (Sections{a, b}));
+    EXPECT_EQ(between.r.stats().strayPayload, 1u);
+    EXPECT_EQ(between.r.stats().droppedPartial, 0u);
+
+    // Stray bytes after a section that ends in a packet without payload_unit_start, and
+    // before the pointer_field's target when nothing is open; filtered or not.
+    const std::vector<uint8_t> cHead(c.begin(), c.begin() + 183);
+    const std::vector<uint8_t> cRest(c.begin() + 183, c.end());
+    const auto cTail = concat({cRest, std::vector<uint8_t>(stray.begin(), stray.end() - cRest.size())});
+    const auto afterPointer = concat({{10}, std::vector<uint8_t>(stray.begin(), stray.begin() + 10), b});
+    const auto packets = concat({rawPacket(true, 0, concat({{0}, cHead})), rawPacket(false, 1, cTail),
+                                 rawPacket(true, 2, afterPointer)});
+    for (bool filtered : {false, true}) {
+        Collector after;
+        if (filtered)
+            after.r.addFilter(0x12, ts::SectionFilter::tableId(0x50));
+        else
+            after.r.watch(0x12);
+        after.feed(packets);
+        EXPECT_EQ(after.got, (filtered ? Sections{c} : Sections{c, b})) << "filtered " << filtered;
+        EXPECT_EQ(after.r.stats().strayPayload, 2u) << "filtered " << filtered;
+        EXPECT_EQ(after.r.stats().droppedPartial, 0u) << "filtered " << filtered;
+    }
+}
+
 TEST(SectionReassemblerTest, PointerFieldBeyondPayloadCounted)
 {
     std::vector<uint8_t> ts;
@@ -235,32 +300,6 @@ TEST(SectionReassemblerTest, UnwatchingOnePidKeepsTheOthersAndTheirPartialSectio
     r.unwatchAll();
     r.putPackets(b.data(), b.size());
     EXPECT_EQ(pids, (std::vector<uint16_t>{0x20}));
-}
-
-TEST(SectionReassemblerTest, RunsOfPacketsAtAnyStrideMatchSinglePackets)
-{
-    std::vector<uint8_t> ts;
-    ts::Packetizer pz(0x12);
-    pz.put(mixedSections(), ts);
-    ts::appendNullPacket(ts);
-    // 204-byte packets: 16 trailing bytes after each, and one without its sync byte.
-    std::vector<uint8_t> wide;
-    for (size_t at = 0; at < ts.size(); at += 188) {
-        wide.insert(wide.end(), ts.begin() + long(at), ts.begin() + long(at + 188));
-        wide.insert(wide.end(), 16, 0x47);
-    }
-    wide.insert(wide.begin() + 204 * 3, 204, 0x00);
-    Collector single, run;
-    single.r.watch(0x12);
-    run.r.watch(0x12);
-    for (size_t at = 0; at < wide.size(); at += 204)
-        single.r.put(wide.data() + at);
-    run.r.putRun(wide.data(), wide.size() / 204, 204);
-    EXPECT_EQ(run.got, single.got);
-    EXPECT_EQ(run.r.stats().syncErrors, 1u);
-    EXPECT_EQ(run.r.stats().packets, single.r.stats().packets);
-    // A slot without a sync byte is passed over, so no section is lost.
-    EXPECT_EQ(run.got, mixedSections());
 }
 
 TEST(PacketTest, HeaderAdaptationAndPcr)

@@ -79,39 +79,4 @@ TEST_F(SearchTest, TheSummariesBoxOnlySaysItIsNotAvailable)
     EXPECT_TRUE(std::regex_search(after, std::regex("\"text\":\"search in titles\"(?:(?!\"class\").)*\"checked\":true")));
 }
 
-// Start with no demux: the list window reports "dmx error" (OK), then exit leaves it.
-TEST_F(SearchTest, AKnownTextInAnyCaseAddsNoEntryAndANewOneDropsTheOldestWhenFull)
-{
-    nb_search = 1;
-    lastSearch[0] = "tg1"; // as loaded from the configuration
-    std::string back;
-    {
-        FakeFrontend fe;
-        fe.text("Tg1").key(eRCKey::Ok).key(eRCKey::Green).key(eRCKey::Ok).key(eRCKey::Exit)
-            .then([&] { back = host::describeScreen(); })
-            .key(eRCKey::Exit);
-        run(fe);
-    }
-    EXPECT_EQ(searchString, "TG1");
-    EXPECT_EQ(nb_search, 1);
-    EXPECT_EQ(lastSearch[0], "TG1");
-    EXPECT_FALSE(editcfg);
-    EXPECT_NE(back.find("\"entries\":[\"tg1\"]"), std::string::npos) << back;
-
-    for (int k = 0; k < kMaxSearches; ++k)
-        lastSearch[k] = "OLD" + std::to_string(k);
-    nb_search = kMaxSearches;
-    FakeFrontend fe;
-    fe.text("new").key(eRCKey::Ok).key(eRCKey::Green).key(eRCKey::Ok).key(eRCKey::Exit)
-        .then([&] { back = host::describeScreen(); })
-        .key(eRCKey::Exit);
-    run(fe);
-    EXPECT_TRUE(editcfg);
-    EXPECT_EQ(nb_search, kMaxSearches);
-    EXPECT_EQ(lastSearch[0], "OLD1");
-    EXPECT_EQ(lastSearch[kMaxSearches - 1], "NEW");
-    EXPECT_NE(back.find("\"currentText\":\"NEW\""), std::string::npos) << back;
-    EXPECT_EQ(back.find("OLD0"), std::string::npos);
-}
-
 } // namespace

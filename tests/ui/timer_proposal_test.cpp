@@ -47,24 +47,6 @@ protected:
     }
 };
 
-TEST_F(TimerProposalTest, MarginsAndLocalOffsetWidenTheProgrammeOnWholeMinutes)
-{
-    startOffs = 5;
-    endOffs = 10;
-    localOffs = 3600;
-    // Tuesday 8 December 2026, 10:17:42; a Tuesday programme at 20:15 for 90 minutes.
-    TimerProposal p = proposeTimer(today(2026, 12, 8, 10, 17, 42), 2, 20, 15, 90);
-    EXPECT_EQ(p.start, at(2026, 12, 8, 21, 10, 0));
-    EXPECT_EQ(p.duration, 6300);
-    EXPECT_EQ(p.day.tm_sec, 0);
-    EXPECT_EQ(p.day.tm_hour, 21);
-    EXPECT_EQ(p.day.tm_mday, 8);
-
-    localOffs = -90; // truncates towards zero: one minute earlier
-    startOffs = endOffs = 0;
-    EXPECT_EQ(proposeTimer(today(2026, 12, 8, 10, 17, 42), 2, 20, 15, 90).start, at(2026, 12, 8, 20, 14));
-}
-
 TEST_F(TimerProposalTest, DaysAreCountedForwardFromTheBroadcastDay)
 {
     const time_t tuesdayMorning = today(2026, 12, 8, 10, 0);
@@ -75,6 +57,14 @@ TEST_F(TimerProposalTest, DaysAreCountedForwardFromTheBroadcastDay)
     EXPECT_EQ(proposeTimer(tuesdayMorning, 1, 20, 0, 30).start, at(2026, 12, 14, 20, 0));
     // Day 7 is a Sunday.
     EXPECT_EQ(proposeTimer(tuesdayMorning, 7, 9, 0, 30).start, at(2026, 12, 13, 9, 0));
+    // Margins and local offset on whole minutes, whatever the second of the base time.
+    startOffs = 5;
+    endOffs = 10;
+    localOffs = -90; // truncates towards zero: one minute earlier
+    TimerProposal p = proposeTimer(today(2026, 12, 8, 10, 17, 42), 2, 20, 15, 90);
+    EXPECT_EQ(p.start, at(2026, 12, 8, 20, 9, 0));
+    EXPECT_EQ(p.duration, 6300);
+    startOffs = endOffs = localOffs = 0;
 
     // 03:00 on Tuesday still belongs to Monday's broadcast day.
     const time_t tuesdayNight = today(2026, 12, 8, 3, 0);

@@ -34,38 +34,6 @@ protected:
     }
 };
 
-TEST_F(TramaviewTest, LeftAndRightPageThroughTheRecordsWithMarkersRightAtBothEnds)
-{
-    eTramaview v("first summary", "title0", "Mon 20:00", "channel0", 0);
-    EXPECT_EQ(v.getText(), "title0");
-    ASSERT_TRUE(labelWith(v, "first summary"));
-    EXPECT_EQ(markers(v), ">");
-    press(v, i_focusActions->left); // nothing before the first
-    EXPECT_EQ(pos_buffer, 0);
-    EXPECT_EQ(markers(v), ">");
-
-    press(v, i_focusActions->right);
-    EXPECT_EQ(pos_buffer, 1);
-    EXPECT_EQ(v.getText(), "title1");
-    EXPECT_TRUE(labelWith(v, "summary1"));
-    EXPECT_TRUE(labelWith(v, "channel1"));
-    EXPECT_TRUE(labelWith(v, "Mon 21:00"));
-    EXPECT_EQ(markers(v), "<>");
-
-    press(v, i_focusActions->right);
-    EXPECT_EQ(markers(v), "<");
-    press(v, i_focusActions->right); // nothing after the last
-    EXPECT_EQ(pos_buffer, 2);
-    EXPECT_EQ(v.getText(), "title2");
-    EXPECT_EQ(markers(v), "<");
-
-    press(v, i_focusActions->left);
-    press(v, i_focusActions->left);
-    EXPECT_EQ(v.getText(), "title0");
-    EXPECT_TRUE(labelWith(v, "summary0"));
-    EXPECT_EQ(markers(v), ">");
-}
-
 TEST_F(TramaviewTest, OneRowShowsNoMarkersAndARowPastTheTablePagesFromTheLastRecord)
 {
     nb_buffer = 1;

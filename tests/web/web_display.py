@@ -44,9 +44,9 @@ def fail(message):
 
 
 class Box:
-    def __init__(self, binary, root):
+    def __init__(self, binary, root, extra):
         self.output = ''
-        self.proc = subprocess.Popen([binary, '--root', root, '--display', 'web', '--listen', '127.0.0.1:0'],
+        self.proc = subprocess.Popen([binary, '--root', root, '--display', 'web', '--listen', '127.0.0.1:0'] + extra,
                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         threading.Thread(target=self._collect, daemon=True).start()
 
@@ -237,10 +237,10 @@ def checks(box, root):
 
 
 def main():
-    if len(sys.argv) != 3:
-        print('usage: python3 web_display.py BOX ROOT', file=sys.stderr)
+    if len(sys.argv) < 3:
+        print('usage: python3 web_display.py BOX ROOT [BOX OPTION...]', file=sys.stderr)
         return 2
-    box = Box(sys.argv[1], sys.argv[2])
+    box = Box(sys.argv[1], sys.argv[2], sys.argv[3:])
     status = 0
     try:
         checks(box, sys.argv[2])

@@ -106,3 +106,29 @@ TEST(XmlText, DecodesAirTextAndEscapes)
     Channel c{0x13E, 0xBB9, 0x7, "x"};
     EXPECT_EQ(XmltvWriter::channelId(c), "13e.bb9.7.dvb");
 }
+
+TEST(XmltvDocument, OneChannelPerServiceAndProgrammesOnlyForListedChannels)
+{
+    Week w;
+    w.channels = {{1, 2, 3, "A"}, {1, 2, 3, "A again"}, {1, 2, 4, ""}};
+    Title t;
+    t.title = "T";
+    for (int index : {1, 2, 5}) {
+        t.channelIndex = index;
+        w.titles.push_back(t);
+    }
+    const auto airings = dateWeek(w, 0, false);
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    const WriteCounts counts = XmltvWriter("test").write(out, w, airings);
+    std::fclose(out);
+    const std::string doc(text, size);
+    std::free(text);
+    EXPECT_EQ(counts.channels, 2u);
+    EXPECT_EQ(counts.programmes, 2u);
+    EXPECT_EQ(counts.withoutChannel, 1u);
+    EXPECT_EQ(doc.find("A again"), std::string::npos);
+    EXPECT_NE(doc.find("<display-name>1.2.4.dvb</display-name>"), std::string::npos); // no name: its id
+    EXPECT_NE(doc.find("channel=\"1.2.3.dvb\""), std::string::npos);
+}

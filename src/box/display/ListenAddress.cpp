@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cctype>
+#include <unistd.h>
 
 namespace box {
 
@@ -130,8 +131,17 @@ bool ListenAddress::acceptsHost(std::string_view header, int boundPort) const
     bool wildcard = own == "0.0.0.0" || own == "::";
     if ((isLoopback(own) || wildcard) && isLoopback(name))
         return true;
-    // Name resolution (and so rebinding) never turns an address literal into another host.
-    return wildcard && (isIpv4(name) || isIpv6(name));
+    if (!wildcard)
+        return false;
+    // Name resolution (and so rebinding) never turns an address literal into
+    // another host, and the machine's own name is not a stranger's to point.
+    if (isIpv4(name) || isIpv6(name))
+        return true;
+    char self[256] = {};
+    if (gethostname(self, sizeof self - 1) != 0 || !self[0])
+        return false;
+    std::string machine = lower(self);
+    return name == machine || name == machine + ".local";
 }
 
 } // namespace box

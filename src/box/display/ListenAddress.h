@@ -17,7 +17,8 @@ struct ListenAddress {
     // Whether a request's Host header names this server. A page on another name
     // that resolves to the box (DNS rebinding) must not reach it: accepted are
     // the listen host itself, localhost and loopback literals when listening on
-    // loopback, and any address literal when listening on all addresses; a
+    // loopback, and any address literal or the machine's own name (also
+    // with ".local") when listening on all addresses; a
     // port, when given, must be the bound one.
     bool acceptsHost(std::string_view hostHeader, int boundPort) const;
 };

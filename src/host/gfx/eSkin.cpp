@@ -1,4 +1,5 @@
 #include "host/gfx/eSkin.h"
+#include "host/platform/FileSystem.h"
 
 #include "host/gfx/SkinImages.h"
 #include "host/gfx/gPixmap.h"
@@ -79,13 +80,12 @@ bool eSkin::load(const std::string& file)
 
 bool eSkin::loadFile(const std::string& file)
 {
-    std::ifstream in(file);
-    if (!in)
+    // A regular file of skin size: a FIFO or device given by mistake never hangs the box.
+    std::string text;
+    if (!host::readRegularHostFile(file, &text, 4 << 20, nullptr))
         return false;
-    std::stringstream text;
-    text << in.rdbuf();
     const size_t slash = file.find_last_of('/');
-    return loadText(text.str(), slash == std::string::npos ? std::string(".") : file.substr(0, slash));
+    return loadText(text, slash == std::string::npos ? std::string(".") : file.substr(0, slash));
 }
 
 bool eSkin::loadText(const std::string& text, const std::string& baseDir)

@@ -91,11 +91,11 @@ bool AtomicFile::openIn(int dirFd, const std::string& name, std::string* error)
         }
         keep = st.st_mode & 07777;
     }
-    std::random_device random;
+    std::random_device entropy;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(entropy()));
         m_temp = "." + name + "." + suffix + ".tmp";
         fd = openat(m_dir, m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0 && errno != EEXIST)

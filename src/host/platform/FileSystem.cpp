@@ -182,14 +182,15 @@ int openInRoot(const std::string& receiverPath, int flags, mode_t mode)
 
 bool makeDirectories(const std::string& receiverPath)
 {
-    std::vector<std::string> parts = splitPath(receiverPath);
+    // Every existing link on the way is followed inside the root; what is
+    // missing is then created along the resolved path.
+    std::string resolved;
+    if (!detail::resolveInRoot(receiverPath, true, &resolved))
+        return false;
     std::vector<std::string> prefix;
-    for (const auto& part : parts) {
+    for (const auto& part : splitPath(resolved)) {
         prefix.push_back(part);
-        std::string resolved;
-        if (!detail::resolveInRoot(joinPath(prefix), true, &resolved))
-            return false;
-        if (mkdir(onHost(resolved).c_str(), 0755) != 0 && errno != EEXIST)
+        if (mkdir(onHost(joinPath(prefix)).c_str(), 0755) != 0 && errno != EEXIST)
             return false;
     }
     int fd = openInRoot(receiverPath, O_PATH | O_DIRECTORY);

@@ -5,6 +5,7 @@
 // stream's own clock; a stream the box cannot date leaves the system time in force.
 #include <cstdint>
 #include <ctime>
+#include <functional>
 
 namespace host {
 
@@ -18,10 +19,10 @@ public:
     // Now, by the clock in force.
     time_t now() const;
 
-    // The tuned stream said it is utc when the stream clock (nanoseconds) read at.
+    // Where the stream clock (nanoseconds, never decreasing) is read; none: it stands still.
+    void setStreamClock(std::function<uint64_t()> clock) { m_streamClock = std::move(clock); }
+    // The tuned stream said it is utc when the stream clock read at.
     void streamTimeSeen(time_t utc, uint64_t at);
-    // The stream clock has moved on to at.
-    void streamClockAt(uint64_t at);
     // Another stream is tuned: what the last one said no longer holds.
     void forgetStreamTime() { m_haveStream = false; }
     bool haveStreamTime() const { return m_haveStream; }
@@ -31,7 +32,7 @@ private:
     bool m_haveStream = false;
     time_t m_utc = 0;
     uint64_t m_seenAt = 0;
-    uint64_t m_clock = 0;
+    std::function<uint64_t()> m_streamClock;
 };
 
 } // namespace host

@@ -80,7 +80,7 @@ EITEvent* eEPGCache::lookupEvent(const eServiceReference& service, time_t t, boo
     return nullptr;
 }
 
-void eEPGCache::putSection(const Section& section)
+void eEPGCache::putSection(const Section& section, std::optional<time_t> receivedAt)
 {
     SubTable& table = m_services[Key{section.onid, section.tsid, section.sid}].tables[section.tableId];
     if (table.version != section.version) {
@@ -89,7 +89,7 @@ void eEPGCache::putSection(const Section& section)
     }
     SectionData& data = table.sections[section.sectionNumber];
     data.events = section.events;
-    data.receivedAt = host::BoxClock::instance().now();
+    data.receivedAt = receivedAt ? *receivedAt : host::BoxClock::instance().now();
 }
 
 void eEPGCache::addEvent(const eServiceReference& service, const EITEvent& event)
@@ -102,7 +102,8 @@ std::vector<eEPGCache::Listed> eEPGCache::list() const
     std::vector<Listed> out;
     for (const auto& [key, s] : m_services) {
         const size_t first = out.size();
-        auto add = [&](const EITEvent& e) { out.push_back({key.sid, key.tsid, key.onid, &e}); };
+        const auto& k = key; // a lambda cannot capture a structured binding before C++20
+        auto add = [&](const EITEvent& e) { out.push_back({k.sid, k.tsid, k.onid, &e}); };
         for (const auto& [id, table] : s.tables)
             for (const auto& [number, section] : table.sections)
                 std::for_each(section.events.begin(), section.events.end(), add);

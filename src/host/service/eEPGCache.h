@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 // The host's cache of broadcast events, per service, filled from the event information
@@ -30,7 +31,9 @@ public:
     };
     // A section of another version than the one held for its sub-table (table, service)
     // replaces all of it; one of the same version adds or replaces its section.
-    void putSection(const Section& section);
+    // receivedAt: when it was on air, by the box's clock; unknown (a scan that met no
+    // TDT/TOT yet) as 0; none given: now.
+    void putSection(const Section& section, std::optional<time_t> receivedAt = std::nullopt);
     // An event known otherwise than from the air; looked up after the broadcast ones.
     void addEvent(const eServiceReference& service, const EITEvent& event);
     void clear() { m_services.clear(); }
