@@ -38,7 +38,8 @@ cmake --build "$native" -j"$jobs" --target write_plugin_files
 echo "== PowerPC core build"
 cmake -S "$here" -B "$ppc" -G Ninja -DORVALIS_CORE_ONLY=ON \
   -DCMAKE_TOOLCHAIN_FILE="$here/cmake/powerpc-linux-gnu.cmake" \
-  -DORVALIS_NATIVE_WRITER="$native/tests/portable/write_plugin_files" "${launcher[@]}" >/dev/null
+  -DORVALIS_NATIVE_WRITER="$native/tests/portable/write_plugin_files" "${launcher[@]}" |
+  { grep "leaves out" || true; }
 cmake --build "$ppc" -j"$jobs"
 
 echo "== PowerPC tests under qemu-ppc"
