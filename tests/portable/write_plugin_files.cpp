@@ -1,8 +1,8 @@
 // Writes every file the plug-in writes, from fixed input, into a folder: the
-// settings file after loading the one in the input folder, the offline files of
-// a logging run, and what the table
-// decoders made of the sample broadcast (channels, themes, titles), and that broadcast. Run on two processors, the folders must
-// be byte for byte the same.
+// settings file after loading the one in the input folder and the offline files
+// of a logging run, plus the sample broadcast and what the table decoders made of
+// it (channels, themes, titles, the offline files read back). Run on two
+// processors, the folders must be byte for byte the same.
 //
 //   write_plugin_files INPUT_DIR OUTPUT_DIR
 #include "WarningCounter.h"
