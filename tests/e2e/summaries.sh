@@ -15,12 +15,12 @@ now='2026-12-08 10:17:42'
 
 "$mux" --start 2026-12-08 --clock-hour 10 --repeat-percent 20 --junk --list "$work/list.txt" "$work/sample.ts"
 epg="$("$mux" --print-epg-service)"
-mkdir -p "$work/root/var/tuxbox/plugins"
+mkdir -p "$work/boxroot/var/tuxbox/plugins"
 printf 'name=Orvalis\ndesc=x\ndepend=\ntype=2\nneedfb=0\nneedrc=0\nneedlcd=0\nenigmaplugin=1\nEPGService=%s\nTimerStart=5\nTimerEnd=10\nLocalTimeOffset=3600\n' \
-  "$epg" > "$work/root/var/tuxbox/plugins/orvalis.cfg"
+  "$epg" > "$work/boxroot/var/tuxbox/plugins/orvalis.cfg"
 
 run() { # name, key script
-  faketime "$now" "$box" --quiet --root "$work/root" --ts "$work/sample.ts" --service "$epg" \
+  faketime "$now" "$box" --quiet --root "$work/boxroot" --ts "$work/sample.ts" --service "$epg" \
     --dump "$work/$1.jsonl" --keys "$2"
 }
 
@@ -124,12 +124,12 @@ check(all(p[3] and p[4] for p in pages[1:-1]), "markers in the middle")
 check(shared > 0, "no two rows shared a summary id")
 
 # The last searches: one entry, stored in upper case, after both runs.
-cfg = open(f"{work}/root/var/tuxbox/plugins/orvalis.cfg").read()
+cfg = open(f"{work}/boxroot/var/tuxbox/plugins/orvalis.cfg").read()
 check(cfg.split("LastSearch:\n", 1)[1].split() == [">FORTUNA"], f"LastSearch section {cfg.split('LastSearch:', 1)[1]!r}")
 
 # Timers: start = listed day and time (+1 day from 00:00 to 05:59) - 5 min + 1 h, seconds 0;
 # duration = (programme + 5 + 10) minutes; description channel/title.
-timers = [l.split("\t") for l in open(f"{work}/root/var/tuxbox/config/timers").read().splitlines()]
+timers = [l.split("\t") for l in open(f"{work}/boxroot/var/tuxbox/config/timers").read().splitlines()]
 check(len(timers) == 3, f"{len(timers)} timers")
 base = time.mktime((2026, 12, 8, 0, 0, 0, 0, 0, -1))
 kinds = set()
