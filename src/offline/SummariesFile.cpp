@@ -1,5 +1,6 @@
 #include "offline/SummariesFile.h"
 #include "broadcast/DemuxAccess.h"
+#include "broadcast/SummarySection.h"
 #include "broadcast/SummaryFiler.h"
 #include "config/ConfigLine.h"
 #include "frame/globals.h"
@@ -15,16 +16,10 @@
 namespace offline {
 namespace {
 
-constexpr int kSummaryHeader = 11;
 constexpr int kEntryBytes = 7;
 constexpr int kMarkerBytes = 11;
 // A stream that never brings the starting section round again still ends.
 constexpr long kMaxSectionsPerPass = 1000000;
-
-bool isSummarySection(const unsigned char* s, int length)
-{
-    return length > kSummaryHeader && s[7] == 0xFF && s[8] == 0xFF && s[9] == 0xFF && s[10] <= 9;
-}
 
 unsigned int be32(const unsigned char* p)
 {
