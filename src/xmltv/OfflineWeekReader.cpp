@@ -40,15 +40,6 @@ bool parseNumber(const std::string& text, int base, long lo, long hi, long& out)
     return true;
 }
 
-bool openLines(const std::string& path, std::ifstream& in, std::string* error)
-{
-    in.open(path, std::ios::binary);
-    if (!in) {
-        *error = path + ": cannot open the file (" + std::strerror(errno) + ")";
-        return false;
-    }
-    return true;
-}
 
 // One line without its "\n" (and without a "\r" a copied file may have gained).
 bool nextLine(std::ifstream& in, std::string& line, int& number)
@@ -62,6 +53,24 @@ bool nextLine(std::ifstream& in, std::string& line, int& number)
 }
 
 std::string at(const std::string& path, int line) { return path + " line " + std::to_string(line) + ": "; }
+
+// Hands every line of the file, with its number, to take(); take() returns false when
+// the line is malformed, having said why in *error.
+template <class Take>
+bool eachLine(const std::string& path, std::string* error, Take take)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = path + ": cannot open the file (" + std::strerror(errno) + ")";
+        return false;
+    }
+    std::string line;
+    int number = 0;
+    while (nextLine(in, line, number))
+        if (!take(line, number))
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -95,13 +104,8 @@ bool OfflineWeekReader::read(Week& week, std::string* error, bool needLogDate)
 
 bool OfflineWeekReader::readConfig(std::string* error, bool needLogDate)
 {
-    std::ifstream in;
-    if (!openLines(m_config, in, error))
-        return false;
-    std::string line;
-    int number = 0;
     bool haveDate = false;
-    while (nextLine(in, line, number)) {
+    const bool read = eachLine(m_config, error, [&](const std::string& line, int number) {
         if (line.rfind("LogDate=", 0) == 0) {
             long v = 0;
             if (!parseNumber(line.substr(8), 10, 0, 0x7fffffffL, v)) {
@@ -125,7 +129,10 @@ bool OfflineWeekReader::readConfig(std::string* error, bool needLogDate)
             }
             m_daysCarryEarlyMorningRule = ns.find("8200") != std::string::npos;
         }
-    }
+        return true;
+    });
+    if (!read)
+        return false;
     if (needLogDate && !haveDate) {
         *error = m_config + ": no LogDate of a complete logging run to date the week by; use --system-clock";
         return false;
@@ -136,15 +143,10 @@ bool OfflineWeekReader::readConfig(std::string* error, bool needLogDate)
 bool OfflineWeekReader::readChannels(Week& week, std::string* error) const
 {
     const std::string path = file("channels.gep");
-    std::ifstream in;
-    if (!openLines(path, in, error))
-        return false;
-    std::string line;
-    int number = 0;
-    while (nextLine(in, line, number)) {
+    return eachLine(path, error, [&](const std::string& line, int number) {
         const size_t sep = line.find("<>");
-        if (sep == std::string::npos || sep == 0)
-            continue; // the LogDate line, empty lines
+        if (sep == std::string::npos || sep == 0 || week.channels.size() == kMaxChannels)
+            return true; // the LogDate line, empty lines, channels past the table's capacity
         const std::string key = line.substr(sep + 2);
         long sid = 0, tsid = 0, onid = 0;
         const size_t c1 = key.find(':'), c2 = c1 == std::string::npos ? c1 : key.find(':', c1 + 1);
@@ -154,26 +156,19 @@ bool OfflineWeekReader::readChannels(Week& week, std::string* error) const
             *error = at(path, number) + "malformed channel line (expected NAME<>sid:tsid:onid)";
             return false;
         }
-        if (week.channels.size() == kMaxChannels)
-            break;
         week.channels.push_back(Channel{uint16_t(onid), uint16_t(tsid), uint16_t(sid), line.substr(0, sep)});
-    }
-    return true;
+        return true;
+    });
 }
 
 bool OfflineWeekReader::readThemes(Week& week, std::string* error) const
 {
     const std::string path = file("themes.gep");
-    std::ifstream in;
-    if (!openLines(path, in, error))
-        return false;
-    std::string line;
-    int number = 0;
     int themes = 0, head = -1, used = 0;
-    while (nextLine(in, line, number)) {
+    return eachLine(path, error, [&](const std::string& line, int number) {
         const bool theme = line.find("THM") != std::string::npos;
         if (!theme && line.find("SUB") == std::string::npos)
-            continue;
+            return true;
         const auto fields = splitFields(line);
         if (fields.size() < 3) {
             *error = at(path, number) + "malformed theme line (expected THM<>slot<>NAME or SUB<>slot<>NAME)";
@@ -188,21 +183,16 @@ bool OfflineWeekReader::readThemes(Week& week, std::string* error) const
         } else if (head >= 0 && used < 16 && head + used < kThemeSlots) {
             week.themes[size_t(head + used++)] = name;
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 bool OfflineWeekReader::readTitles(Week& week, std::string* error) const
 {
     const std::string path = file("titles.gep");
-    std::ifstream in;
-    if (!openLines(path, in, error))
-        return false;
-    std::string line;
-    int number = 0;
-    while (nextLine(in, line, number)) {
+    return eachLine(path, error, [&](const std::string& line, int number) {
         if (line.empty() || line.rfind("LogDate=", 0) == 0)
-            continue;
+            return true;
         // ID<>CHANNEL<>DAY<>HH:MM<>TITLE<>DURATION<>SLOT; a title may itself hold "<>",
         // so the fixed fields are taken from both ends.
         auto f = splitFields(line);
@@ -243,21 +233,16 @@ bool OfflineWeekReader::readTitles(Week& week, std::string* error) const
             toBroadcastDay(int(day), int(hour), int(minute), t);
         }
         week.titles.push_back(t);
-    }
-    return true;
+        return true;
+    });
 }
 
 bool OfflineWeekReader::readSummaries(Week& week, std::string* error) const
 {
     const std::string path = file("summaries.gep");
-    std::ifstream in;
-    if (!openLines(path, in, error))
-        return false;
-    std::string line;
-    int number = 0;
-    while (nextLine(in, line, number)) {
+    return eachLine(path, error, [&](const std::string& line, int number) {
         if (line.empty() || line.rfind("LogDate=", 0) == 0)
-            continue;
+            return true;
         const size_t sep = line.find("<>");
         long id = 0;
         if (sep == std::string::npos || !parseNumber(line.substr(0, sep), 16, 0, 0xFFFFFFFFL, id)) {
@@ -269,8 +254,8 @@ bool OfflineWeekReader::readSummaries(Week& week, std::string* error) const
             if (c == '#')
                 c = '\n'; // the logger's stand-in for the broadcaster's carriage returns
         week.summaries.emplace(uint32_t(id), std::move(text));
-    }
-    return true;
+        return true;
+    });
 }
 
 } // namespace xmltv
