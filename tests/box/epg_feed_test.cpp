@@ -13,6 +13,7 @@
 #include "host/service/BoxClock.h"
 #include "host/service/eEPGCache.h"
 #include "host/service/eServiceInterface.h"
+#include "../ts/TsTestUtil.h"
 #include "ts/Crc32.h"
 #include "ts/Packetizer.h"
 
@@ -20,21 +21,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void put16(Bytes& b, unsigned v)
-{
-    b.push_back(uint8_t(v >> 8));
-    b.push_back(uint8_t(v));
-}
-
-void finish(Bytes& s)
-{
-    const size_t len = s.size() + 4 - 3;
-    s[1] = uint8_t((s[1] & 0xF0) | (len >> 8));
-    s[2] = uint8_t(len);
-    const uint32_t crc = ts::crc32(s.data(), s.size());
-    put16(s, crc >> 16);
-    put16(s, crc & 0xFFFF);
-}
+using tstest::put16;
+const auto finish = tstest::finishSection;
 
 // Present section of service 0x30E: one event at 2021-10-03 19:50 UTC, one hour.
 Bytes present(uint8_t version, const std::string& name)

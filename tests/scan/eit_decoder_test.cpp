@@ -11,6 +11,7 @@
 #include "scan/EitCollector.h"
 #include "scan/EitDecoder.h"
 #include "scan/SiTime.h"
+#include "../ts/TsTestUtil.h"
 #include "ts/Crc32.h"
 #include "ts/PacketReader.h"
 #include "ts/Packetizer.h"
@@ -19,21 +20,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void put16(Bytes& b, unsigned v)
-{
-    b.push_back(uint8_t(v >> 8));
-    b.push_back(uint8_t(v));
-}
-
-void finish(Bytes& s)
-{
-    const size_t len = s.size() + 4 - 3;
-    s[1] = uint8_t((s[1] & 0xF0) | (len >> 8));
-    s[2] = uint8_t(len);
-    const uint32_t crc = ts::crc32(s.data(), s.size());
-    put16(s, crc >> 16);
-    put16(s, crc & 0xFFFF);
-}
+using tstest::put16;
+const auto finish = tstest::finishSection;
 
 // 2021-10-03 19:50:00 UTC: MJD 59490.
 const Bytes kStart = {0xE8, 0x62, 0x19, 0x50, 0x00};

@@ -28,4 +28,22 @@ inline std::vector<uint8_t> makeSection(uint8_t tableId, uint16_t extension, siz
     return s;
 }
 
+// Appends a 16-bit field, most significant byte first.
+inline void put16(std::vector<uint8_t>& b, unsigned v)
+{
+    b.push_back(uint8_t(v >> 8));
+    b.push_back(uint8_t(v));
+}
+
+// Sets section_length for a section built up to its CRC and appends the CRC-32.
+inline void finishSection(std::vector<uint8_t>& s)
+{
+    const size_t len = s.size() + 4 - 3;
+    s[1] = uint8_t((s[1] & 0xF0) | (len >> 8));
+    s[2] = uint8_t(len);
+    const uint32_t crc = ts::crc32(s.data(), s.size());
+    put16(s, crc >> 16);
+    put16(s, crc & 0xFFFF);
+}
+
 } // namespace tstest
