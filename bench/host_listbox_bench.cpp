@@ -8,6 +8,8 @@
 #include "host/gui/eListBoxEntryText.h"
 #include "host/gui/eWindow.h"
 
+#include "ListScrolling.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -61,21 +63,7 @@ BENCHMARK(BM_DrawFullScreen)->Unit(benchmark::kMicrosecond);
 void BM_ScrollOnePage(benchmark::State& state)
 {
     Screenful s;
-    const uint64_t firstPass = eTextPara::layoutCount();
-    s.visitAllRows();
-    const uint64_t layoutsOnFirstPass = eTextPara::layoutCount() - firstPass;
-    const uint64_t layouts = eTextPara::layoutCount();
-    const uint64_t glyphs = host::FontEngine::instance().rasterised();
-    for (auto _ : state) {
-        if (s.list->getCurrentIndex() + s.list->visibleRows() >= s.list->getCount())
-            s.list->moveSelection(eListBoxBase::dirFirst);
-        else
-            s.list->moveSelection(eListBoxBase::dirPageDown);
-        host::refreshScreen();
-    }
-    state.counters["layoutsFirstPass"] = static_cast<double>(layoutsOnFirstPass);
-    state.counters["layoutsWhileScrolling"] = static_cast<double>(eTextPara::layoutCount() - layouts);
-    state.counters["glyphsRasterisedWhileScrolling"] = static_cast<double>(host::FontEngine::instance().rasterised() - glyphs);
+    scrollByPages(state, s);
 }
 BENCHMARK(BM_ScrollOnePage)->Unit(benchmark::kMicrosecond);
 

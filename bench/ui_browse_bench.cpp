@@ -18,6 +18,8 @@
 #include "ui/eChanProgramSel.h"
 #include "ui/eListBoxProgrammi.h"
 
+#include "ListScrolling.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -183,22 +185,7 @@ void BM_ProgrammeListScrollPage(benchmark::State& state)
 {
     broadcast();
     ProgrammeScreen s;
-    const uint64_t firstPass = eTextPara::layoutCount();
-    s.visitAllRows();
-    const uint64_t layoutsOnFirstPass = eTextPara::layoutCount() - firstPass;
-    const uint64_t layouts = eTextPara::layoutCount();
-    const uint64_t glyphs = host::FontEngine::instance().rasterised();
-    for (auto _ : state) {
-        if (s.list->getCurrentIndex() + s.list->visibleRows() >= s.list->getCount())
-            s.list->moveSelection(eListBoxBase::dirFirst);
-        else
-            s.list->moveSelection(eListBoxBase::dirPageDown);
-        host::refreshScreen();
-    }
-    state.counters["layoutsFirstPass"] = static_cast<double>(layoutsOnFirstPass);
-    state.counters["layoutsWhileScrolling"] = static_cast<double>(eTextPara::layoutCount() - layouts);
-    state.counters["glyphsRasterisedWhileScrolling"] =
-        static_cast<double>(host::FontEngine::instance().rasterised() - glyphs);
+    scrollByPages(state, s);
     state.counters["outstandingServiceRefs"] = eServiceInterface::getInstance()->outstandingRefs();
 }
 BENCHMARK(BM_ProgrammeListScrollPage)->Unit(benchmark::kMicrosecond);
