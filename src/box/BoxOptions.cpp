@@ -136,9 +136,10 @@ std::optional<BoxOptions> parseBoxOptions(int argc, char** argv, std::string* er
         } else if (a == "--skin") {
             o.skin = v;
         } else if (a == "--service" || a == "--epg-service") {
-            if (!PluginHost::validServiceText(v))
+            if (!(a == "--service" ? PluginHost::validServiceText(v) : PluginHost::validEpgServiceText(v)))
                 return fail(a + " takes a service reference such as 1:0:1:6D66:437:1:C00000:0:0:0: (got \"" +
-                            printable(v) + "\")");
+                            printable(v) + "\")" +
+                            (a == "--epg-service" ? "; it holds no '=' and ends with its last ':'" : ""));
             (a == "--service" ? o.service : o.epgService) = v;
         } else if (a == "--clock") {
             if (v != "system" && v != "stream")

@@ -42,6 +42,13 @@ bool PluginHost::validServiceText(const std::string& text)
     return eServiceReference(eString(text)).valid();
 }
 
+bool PluginHost::validEpgServiceText(const std::string& text)
+{
+    if (!validServiceText(text) || text.find('=') != std::string::npos)
+        return false;
+    return eServiceReference(eString(text.substr(0, text.rfind(':') + 1))) == eServiceReference(eString(text));
+}
+
 std::string PluginHost::defaultConfigText(const std::string& epgServiceRef)
 {
     std::string text = "name=Orvalis\n"
@@ -52,14 +59,14 @@ std::string PluginHost::defaultConfigText(const std::string& epgServiceRef)
                        "needrc=0\n"
                        "needlcd=0\n"
                        "enigmaplugin=1\n";
-    if (!epgServiceRef.empty() && validServiceText(epgServiceRef))
+    if (!epgServiceRef.empty() && validEpgServiceText(epgServiceRef))
         text += "EPGService=" + epgServiceRef + "\n";
     return text;
 }
 
 bool PluginHost::installDefaultConfig(const std::string& epgServiceRef, std::string* error) const
 {
-    if (!epgServiceRef.empty() && !validServiceText(epgServiceRef)) {
+    if (!epgServiceRef.empty() && !validEpgServiceText(epgServiceRef)) {
         if (error)
             *error = "not a service reference: \"" + epgServiceRef + "\"";
         return false;

@@ -27,6 +27,10 @@ public:
     static std::string defaultConfigText(const std::string& epgServiceRef);
     // A service reference in text form, on one line.
     static bool validServiceText(const std::string& text);
+    // A reference the plug-in reads back from its settings line as given: no
+    // '=' (the line would be taken for another setting, "type=" first) and
+    // nothing after the last ':' (the plug-in drops it).
+    static bool validEpgServiceText(const std::string& text);
 
     // The plug-ins described in the plug-in folders; each description passed
     // over is named in *passedOver with the reason.

@@ -1,4 +1,5 @@
 #include "box/Receiver.h"
+#include "box/ServiceFile.h"
 #include "demux/KernelDemuxFile.h"
 #include "demux/VirtualDemuxFile.h"
 #include "host/platform/FileSystem.h"
@@ -33,7 +34,6 @@ constexpr uint64_t kScanPackets = 500000;
 constexpr int kLiveStartMs = 10000;
 // A live source that pauses during the scan is waited for this long at most.
 constexpr auto kScanPauseLimit = std::chrono::seconds(5);
-constexpr size_t kMaxServiceFileBytes = 4 << 20;
 // Why a --ts file gave no packets, in words a user can act on.
 std::string whyNotAStream(const std::string& path)
 {
@@ -95,6 +95,7 @@ bool Receiver::setUp(const BoxOptions& options, std::string* error)
     }
     scanStreams();
     loadServiceFile();
+    keepScannedServices();
     eZapMain::instance->setTuner([this](const eServiceReference&, int transponder) {
         tuned(transponder >= 0 && static_cast<size_t>(transponder) < m_transponders.count() ? transponder
                                                                                               : demux::kNotTuned);
@@ -194,7 +195,7 @@ void Receiver::tuned(int transponder)
 void Receiver::loadServiceFile()
 {
     std::string text, why;
-    if (!host::readRegularFile(kServiceFile, &text, kMaxServiceFileBytes, &why)) {
+    if (!host::readRegularFile(ServiceFile::kPath, &text, ServiceFile::kMaxBytes, &why)) {
         if (errno != ENOENT)
             host::logMessage("box", "services not read: %s", why.c_str());
         return;
@@ -218,6 +219,17 @@ void Receiver::loadServiceFile()
     }
     if (!bouquet.services.empty())
         si->addBouquet(bouquet);
+}
+
+void Receiver::keepScannedServices()
+{
+    std::vector<eServiceInterface::Entry> scanned;
+    for (const auto& e : eServiceInterface::getInstance()->services())
+        if (e.transponder >= 0)
+            scanned.push_back(e);
+    std::string why;
+    if (!scanned.empty() && !ServiceFile::save(scanned, &why))
+        host::logMessage("box", "services not kept: %s", why.c_str());
 }
 
 void Receiver::tuneAtStart(const BoxOptions& options)

@@ -16,9 +16,6 @@ namespace box {
 
 class Receiver {
 public:
-    // Services the user adds by hand: "reference<TAB>name" per line.
-    static constexpr const char* kServiceFile = "/var/tuxbox/config/services";
-
     bool setUp(const BoxOptions& options, std::string* error);
     demux::Transponders& transponders() { return m_transponders; }
 
@@ -26,6 +23,7 @@ private:
     void scanStreams();
     static scan::ScanResult scanStream(demux::TransportStream& stream, scan::EitCollector& epg);
     void loadServiceFile();
+    void keepScannedServices(); // into the service list, for starts without a stream
     void tuneAtStart(const BoxOptions& options);
     void tuned(int transponder);
 

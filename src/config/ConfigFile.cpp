@@ -8,7 +8,10 @@
 #include "host/platform/Log.h"
 #include "host/service/eServiceInterface.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdarg>
+#include <optional>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -80,6 +83,14 @@ void applyNumber(const std::string& line)
     *Target = cfgline::parseNumber(cfgline::lineValue(line));
 }
 
+// Bound where read: a timer margin or offset beyond these would make the timer
+// proposal's arithmetic overflow, and the dialog could neither show nor keep it.
+template <int* Target, int Low, int High>
+void applyBoundedNumber(const std::string& line)
+{
+    *Target = cfgline::parseBoundedNumber(cfgline::lineValue(line), Low, High);
+}
+
 void applyFontSizes(const std::string& line)
 {
     int sizes[2];
@@ -112,34 +123,46 @@ void applyLogPositions(const std::string& line)
     cfgline::parseNumberList(cfgline::lineValue(line), sizeposition, 8);
 }
 
+// The settings as WriteCfg groups them: each group is saved whole, from this
+// box's globals when it changed them, otherwise as the file holds it.
+enum Group { gType, gEpgService, gFonts, gTimerStart, gTimerEnd, gLocalOffset, gFilter, gPath, gMode, gLog, gSearch, kGroups };
+
+// Tested in this order; the first key found anywhere in the line decides, so a
+// search string holding "TimerEnd" is read as the TimerEnd setting.
+struct KeyRule {
+    const char* key;
+    void (*apply)(const std::string& line);
+    Group group;
+};
+const KeyRule kKeys[] = {
+    {"type=", applyNumber<&pluginType>, gType},
+    {"EPGService", applyEpgService, gEpgService},
+    {"FontDim=", applyFontSizes, gFonts},
+    {"TimerStart", applyBoundedNumber<&startOffs, 0, kMaxTimerStartOffset>, gTimerStart},
+    {"TimerEnd", applyBoundedNumber<&endOffs, 0, kMaxTimerEndOffset>, gTimerEnd},
+    {"LocalTimeOffset", applyBoundedNumber<&localOffs, -kMaxLocalTimeOffset, kMaxLocalTimeOffset>, gLocalOffset},
+    {"OfflinePath", applyOfflinePath, gPath},
+    {"OfflineLog", applyNumber<&offlinelog>, gMode},
+    {"LogDate", applyLogDate, gLog},
+    {"LogValue", applyLogCounts, gLog},
+    {"LogPos", applyLogPositions, gLog},
+    {"channFilters", applyChannelFilters, gFilter},
+    {">", applySearchString, gSearch},
+};
+
+// The key entry that decides a line, or null for a line without a key.
+const KeyRule* keyOf(const std::string& line)
+{
+    for (const auto& k : kKeys)
+        if (line.find(k.key) != std::string::npos)
+            return &k;
+    return nullptr;
+}
+
 void applyLine(const std::string& line)
 {
-    // Tested in this order; the first key found anywhere in the line decides, so a
-    // search string holding "TimerEnd" is read as the TimerEnd setting.
-    static const struct {
-        const char* key;
-        void (*apply)(const std::string& line);
-    } kKeys[] = {
-        {"type=", applyNumber<&pluginType>},
-        {"EPGService", applyEpgService},
-        {"FontDim=", applyFontSizes},
-        {"TimerStart", applyNumber<&startOffs>},
-        {"TimerEnd", applyNumber<&endOffs>},
-        {"LocalTimeOffset", applyNumber<&localOffs>},
-        {"OfflinePath", applyOfflinePath},
-        {"OfflineLog", applyNumber<&offlinelog>},
-        {"LogDate", applyLogDate},
-        {"LogValue", applyLogCounts},
-        {"LogPos", applyLogPositions},
-        {"channFilters", applyChannelFilters},
-        {">", applySearchString},
-    };
-    for (const auto& k : kKeys) {
-        if (line.find(k.key) != std::string::npos) {
-            k.apply(line);
-            return;
-        }
-    }
+    if (const auto* k = keyOf(line))
+        k->apply(line);
 }
 
 char filterFlag(const eString& flag)
@@ -149,42 +172,126 @@ char filterFlag(const eString& flag)
     return flag == "1" ? '1' : '0';
 }
 
-bool writeSettings(FILE* f)
+std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string formatted(const char* format, ...)
 {
-    fprintf(f, "name=Orvalis\n");
-    fprintf(f, "desc=Weekly programme guide\n");
-    fprintf(f, "depend=\n");
-    fprintf(f, "type=%d\n", pluginType);
-    fprintf(f, "needfb=0\n");
-    fprintf(f, "needrc=0\n");
-    fprintf(f, "needlcd=0\n");
-    fprintf(f, "enigmaplugin=1\n");
-    fprintf(f, "EPGService=%s\n", EPGService.toString().c_str());
-    fprintf(f, "FontDim=%d,%d\n", listaPv, listaGv);
-    fprintf(f, "TimerStart=%d\n", startOffs);
-    fprintf(f, "TimerEnd=%d\n", endOffs);
-    fprintf(f, "LocalTimeOffset=%d\n", localOffs);
+    char buf[256];
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(buf, sizeof buf, format, args);
+    va_end(args);
+    return std::string(buf, n < 0 ? 0 : std::min(static_cast<size_t>(n), sizeof buf - 1));
+}
 
-    fprintf(f, "channFilters=");
+// The EPG service as the file carries it. The reader keeps the text up to the
+// last ':' and takes a line holding "type=" for the plug-in type: a path that
+// would hide a key is not written.
+std::string epgServiceText()
+{
+    std::string text = EPGService.toString();
+    if (text.find('=') != std::string::npos || text.find('\n') != std::string::npos) {
+        eServiceReference plain = EPGService;
+        plain.path = "";
+        text = plain.toString();
+    }
+    return text;
+}
+
+struct Settings {
+    std::string text[kGroups];   // the lines the group is written as
+    std::string change[kGroups]; // what tells whether this box changed the group
+};
+
+Settings currentSettings()
+{
+    Settings s;
+    s.text[gType] = formatted("type=%d\n", pluginType);
+    s.text[gEpgService] = "EPGService=" + epgServiceText() + "\n";
+    s.text[gFonts] = formatted("FontDim=%d,%d\n", listaPv, listaGv);
+    s.text[gTimerStart] = formatted("TimerStart=%d\n", startOffs);
+    s.text[gTimerEnd] = formatted("TimerEnd=%d\n", endOffs);
+    s.text[gLocalOffset] = formatted("LocalTimeOffset=%d\n", localOffs);
+
     int channels = nb_channels < 0 ? 0 : (nb_channels > kMaxChannels ? kMaxChannels : nb_channels);
-    for (int i = 0; i < channels; ++i)
-        fputc(filterFlag(channFilter[i]), f);
-    fprintf(f, "\n");
+    std::string flags;
+    for (int i = 0; i < kMaxChannels; ++i)
+        flags += filterFlag(channFilter[i]);
+    s.text[gFilter] = "channFilters=" + flags.substr(0, static_cast<size_t>(channels)) + "\n";
 
-    fprintf(f, "OfflinePath=%s\n", offlinePath.c_str());
-    fprintf(f, "OfflineLog=%d\n", offlinelog);
-    fprintf(f, "LogDate=%d\n", logDate);
-    fprintf(f, "LogValue=%d,%d,%d,%d\n", nb_channels, nb_themes, nb_titles, nb_summaries);
-    fprintf(f, "LogPos=%d,%d,%d,%d,%d,%d,%d,%d\n", sizeposition[0], sizeposition[1], sizeposition[2],
-            sizeposition[3], sizeposition[4], sizeposition[5], sizeposition[6], sizeposition[7]);
+    s.text[gPath] = "OfflinePath=" + std::string(offlinePath) + "\n";
+    s.text[gMode] = formatted("OfflineLog=%d\n", offlinelog);
+    s.text[gLog] = formatted("LogDate=%d\n", logDate) +
+                   formatted("LogValue=%d,%d,%d,%d\n", nb_channels, nb_themes, nb_titles, nb_summaries) +
+                   formatted("LogPos=%d,%d,%d,%d,%d,%d,%d,%d\n", sizeposition[0], sizeposition[1], sizeposition[2],
+                             sizeposition[3], sizeposition[4], sizeposition[5], sizeposition[6], sizeposition[7]);
+    // The counts also follow whichever reader ran last; only a completed logging
+    // run, which sets LogDate, makes the figures this box's.
+    s.change[gLog] = formatted("%d", logDate);
 
-    fprintf(f, "LastSearch:\n");
     // The table holds the ten newest, oldest first; a count beyond it never reads past it.
     int used = nb_search < 0 ? 0 : (nb_search > kMaxSearches ? kMaxSearches : nb_search);
     for (int i = 0; i < used; ++i)
         if (!lastSearch[i].empty())
-            fprintf(f, ">%s\n", lastSearch[i].c_str());
-    return ferror(f) == 0;
+            s.text[gSearch] += ">" + std::string(lastSearch[i]) + "\n";
+
+    for (int g = 0; g < kGroups; ++g)
+        if (g != gLog)
+            s.change[g] = s.text[g];
+    return s;
+}
+
+// The settings as LoadCfg left them; empty until a file was read.
+std::optional<Settings> g_loaded;
+
+// Calls f for every line of text, as LoadCfg reads lines.
+template <class F>
+void forEachLine(std::string text, F f)
+{
+    if (text.empty())
+        return;
+    FILE* in = fmemopen(&text[0], text.size(), "r");
+    if (!in)
+        return;
+    std::string line;
+    while (cfgline::readWholeLine(in, line))
+        f(line);
+    fclose(in);
+}
+
+// The groups of the file as it is now, line by line as written there.
+bool groupsOnFile(std::string lines[kGroups], bool found[kGroups], size_t maxBytes)
+{
+    std::string text, error;
+    if (!host::readRegularFile(dirplugin, &text, maxBytes, &error))
+        return false;
+    forEachLine(text, [&](const std::string& line) {
+        if (const auto* k = keyOf(line)) {
+            lines[k->group] += line.empty() || line.back() != '\n' ? line + "\n" : line;
+            found[k->group] = true;
+        }
+    });
+    return true;
+}
+
+std::string settingsText(size_t maxBytes, Settings* saved)
+{
+    const Settings mine = currentSettings();
+    std::string onFile[kGroups];
+    bool found[kGroups] = {};
+    bool merge = g_loaded && groupsOnFile(onFile, found, maxBytes);
+    std::string group[kGroups];
+    for (int g = 0; g < kGroups; ++g) {
+        bool changedHere = !merge || mine.change[g] != g_loaded->change[g];
+        group[g] = changedHere || !found[g] ? mine.text[g] : onFile[g];
+    }
+    // What is saved now is what the next save compares with.
+    *saved = mine;
+    return "name=Orvalis\n"
+           "desc=Weekly programme guide\n"
+           "depend=\n" +
+           group[gType] + "needfb=0\nneedrc=0\nneedlcd=0\nenigmaplugin=1\n" + group[gEpgService] + group[gFonts] +
+           group[gTimerStart] + group[gTimerEnd] + group[gLocalOffset] + group[gFilter] + group[gPath] + group[gMode] +
+           group[gLog] + "LastSearch:\n" + group[gSearch];
 }
 
 // Settings files are a few kilobytes; anything beyond this is not one.
@@ -215,39 +322,43 @@ void LoadCfg()
         if (errno != ENOENT)
             host::logMessage("orvalis", "settings not read: %s", error.c_str());
     }
-    if (dirplugin[0] == '\0' || text.empty())
+    g_loaded.reset();
+    if (dirplugin[0] == '\0')
         return;
-
-    filecfg = fmemopen(&text[0], text.size(), "r");
-    if (!filecfg)
-        return;
-    std::string line;
-    while (cfgline::readWholeLine(filecfg, line))
-        applyLine(line);
-
-    fclose(filecfg);
-    filecfg = nullptr;
+    forEachLine(text, applyLine);
+    g_loaded = currentSettings();
 }
 
-void WriteCfg()
+bool WriteCfg(std::string* why)
 {
     if (dirplugin[0] == '\0') {
         host::logMessage("orvalis", "settings not saved: no orvalis.cfg was found in the plug-in folders at start");
-        return;
+        return true;
     }
 
     // Written to a fresh file beside it and renamed over it: a crash or power cut
     // mid-write leaves the old file whole. A symbolic link is followed inside the
     // box's root, so the link survives; a read-only file is left as it is.
+    Settings saved;
+    const std::string text = settingsText(kMaxConfigBytes, &saved);
     host::AtomicFile file;
     std::string error;
-    if (!file.openInRoot(dirplugin, &error)) {
-        host::logMessage("orvalis", "settings not saved: %s", error.c_str());
-        return;
+    bool ok = file.openInRoot(dirplugin, &error);
+    if (ok) {
+        filecfg = file.stream();
+        ok = fwrite(text.data(), 1, text.size(), filecfg) == text.size() && ferror(filecfg) == 0;
+        filecfg = nullptr;
+        if (!ok)
+            error = "writing failed";
+        ok = ok && file.commit(&error);
     }
-    filecfg = file.stream();
-    bool ok = writeSettings(filecfg);
-    filecfg = nullptr;
-    if (!ok || !file.commit(&error))
-        host::logMessage("orvalis", "settings not saved: %s", ok ? error.c_str() : "writing failed");
+    if (!ok) {
+        host::logMessage("orvalis", "settings not saved: %s", error.c_str());
+        if (why)
+            *why = error;
+        return false;
+    }
+    if (g_loaded)
+        g_loaded = saved;
+    return true;
 }

@@ -20,6 +20,10 @@ bool readWholeLine(FILE* file, std::string& line)
     }
     line.assign(buf, strnlen(buf, static_cast<size_t>(n)));
     std::free(buf);
+    // A file edited on another system ends its lines with "\r\n": the line is its text all the same.
+    size_t end = !line.empty() && line.back() == '\n' ? line.size() - 1 : line.size();
+    if (end > 0 && line[end - 1] == '\r')
+        line.erase(end - 1, 1);
     return true;
 }
 
@@ -62,6 +66,12 @@ int parseNumber(const std::string& text)
         }
     }
     return static_cast<int>(negative ? -v : v);
+}
+
+int parseBoundedNumber(const std::string& text, int low, int high)
+{
+    int v = parseNumber(text);
+    return v < low ? low : (v > high ? high : v);
 }
 
 void parseNumberList(const std::string& value, int* out, int count)

@@ -1,9 +1,11 @@
 #include "config/eInfoSetup.h"
+#include "config/ConfigFile.h"
 #include "frame/globals.h"
 #include "host/gfx/eSkin.h"
 #include "host/gui/eButton.h"
 #include "host/gui/eCheckbox.h"
 #include "host/gui/eLabel.h"
+#include "host/gui/eMessageBox.h"
 #include "host/gui/eNumber.h"
 #include "host/gui/eStatusBar.h"
 #include "host/gui/eTextInputField.h"
@@ -70,9 +72,12 @@ eInfoSetup::eInfoSetup() : eWindow(1)
     startLabel = label("Timer Start Offset.", at(100, 23), eSize(280, 30));
     endOffsField = number(endOffs, 60, 2, at(10, 60), "Press OK and type end offset value in minutes.");
     endLabel = label("Timer End Offset.", at(100, 63), eSize(280, 30));
-    // The field holds the magnitude; the sign box beside it holds the sign.
-    int magnitude = localOffs < 0 ? -localOffs : localOffs;
-    localOffsField = number(magnitude, 9999, 4, at(10, 120), "Press OK and type local time offset value in seconds.");
+    // The field holds the magnitude; the sign box beside it holds the sign. Taken in
+    // 64 bits and bound, so no setting can make it negate the smallest int.
+    long long offset = localOffs;
+    int magnitude = static_cast<int>(std::min<long long>(offset < 0 ? -offset : offset, kMaxLocalTimeOffset));
+    localOffsField = number(magnitude, kMaxLocalTimeOffset, 5, at(10, 120),
+                            "Press OK and type local time offset value in seconds.");
     localLabel = label("Local Time Offset (3600 > 1h)", at(100, 123), eSize(300, 30));
 
     signBox = new eCheckbox(this, 0, 1, false, "eCheckBox");
@@ -147,8 +152,23 @@ void eInfoSetup::SaveInfo()
     offlinePath = pathField->getText();
     editcfg = true;
     if (offlinelog == 0 && EPGService != LastService && EPGService != eServiceInterface::getInstance()->service)
-        eZapMain::instance->playService(EPGService, kTuneFlags);
+        tuneToEpgService();
     close(0);
+}
+
+bool eInfoSetup::tuneToEpgService()
+{
+    if (!EPGService.valid()) {
+        // Tuning to the invalid reference would leave the receiver playing nothing.
+        eMessageBox box("No EPG service is set.\nChoose it with the red button.", "Message:",
+                        eMessageBox::btOK | eMessageBox::iconWarning, eMessageBox::btOK, 0);
+        box.show();
+        box.exec();
+        box.hide();
+        return false;
+    }
+    eZapMain::instance->playService(EPGService, kTuneFlags);
+    return true;
 }
 
 void eInfoSetup::checkLocal()
@@ -163,7 +183,9 @@ void eInfoSetup::checkLocal()
 
 void eInfoSetup::showServiceSelector()
 {
-    eZapMain::instance->showServiceSelector(3, 1);
+    // Left without choosing: the service being watched is not a choice.
+    if (!eZapMain::instance->showServiceSelector(3, 1))
+        return;
     const eServiceReference current = eServiceInterface::getInstance()->service;
     eString name, nsp = nsp_curr;
     if (!serviceName(current, name, &nsp)) {

@@ -35,6 +35,8 @@ private:
     void Filtro();
     void showServiceSelector();
     void setStatus(const char* text, const char* background);
+    // Tunes to the EPG service; with none set, tells the user so instead and returns false.
+    bool tuneToEpgService();
 
     eTextInputField* pathField;
     eNumber* localOffsField;

@@ -60,15 +60,19 @@ void eInfoSetup::loggaDati()
     if (!offline::offlineDirectoryExists(dir)) {
         eString text;
         setStatus(text.sprintf("Creating directory: %s", dir.c_str()).c_str(), "std_dblue");
-        offline::makeOfflineDirectory(dir);
+        bool made = offline::makeOfflineDirectory(dir);
         // The pause blocks the GUI thread: let the screen show the text first.
         host::runBlockingHook();
         sleep(2);
+        if (!made) {
+            setStatus(text.sprintf("Cannot create directory: %s", dir.c_str()).c_str(), "std_dred");
+            return;
+        }
         setStatus(dir.c_str(), "std_green");
     }
 
-    if (EPGService != LastService)
-        eZapMain::instance->playService(EPGService, kTuneFlags);
+    if (EPGService != LastService && !tuneToEpgService())
+        return;
 
     eMessageBox question("Press YES to start", "EPG log:", eMessageBox::btYes | eMessageBox::btNo, eMessageBox::btNo, 0);
     question.show();
@@ -120,7 +124,7 @@ void eInfoSetup::checkoffline()
     if (offlineBox->isChecked())
         return;
     if (EPGService != LastService)
-        eZapMain::instance->playService(EPGService, kTuneFlags);
+        tuneToEpgService();
 }
 
 int eInfoSetup::loggaCanaliTemi() { return m_run ? offline::logChannelsThemes(*m_run) : -1; }

@@ -119,8 +119,15 @@ void eOrvalis::leave()
 {
     if (eServiceInterface::getInstance()->service != LastService)
         eZapMain::instance->playService(LastService, kTuneFlags);
-    if (editcfg)
-        WriteCfg();
+    std::string why;
+    if (editcfg && !WriteCfg(&why)) {
+        // Said while the window is still there: the user must not leave believing the settings were kept.
+        eString text = "The settings could not be saved (" + eString(why) + ").\nThe previous settings file is kept.";
+        eMessageBox box(text, "Message:", eMessageBox::btOK | eMessageBox::iconError, eMessageBox::btOK, 0);
+        box.show();
+        box.exec();
+        box.hide();
+    }
     close(0);
 }
 

@@ -1,11 +1,16 @@
 #include "box/BoxOptions.h"
 #include "box/KeyScript.h"
 #include "box/PluginHost.h"
+#include "box/Receiver.h"
+#include "box/ServiceFile.h"
+#include "host/service/eServiceInterface.h"
 #include "host/platform/FileSystem.h"
 
 #include "host/gui/Frontend.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <dlfcn.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -75,6 +80,14 @@ TEST(BoxOptions, RefusesMalformedServiceReferencesAndSpecialKeyScriptFiles)
         EXPECT_FALSE(parse({"--epg-service", bad}, &error, &help)) << bad;
         EXPECT_NE(error.find("service reference"), std::string::npos) << error;
         EXPECT_FALSE(parse({"--service", bad}, &error, &help)) << bad;
+    }
+
+    // The plug-in would take a line holding "type=" for its plug-in type, and drops text after the last ':'.
+    for (const char* hidden : {"1:0:1:64:1:13E:820000:0:0:0:/x/type=5", "1:0:1:64:1:13E:820000:0:0:0:a=b:",
+                               "1:0:1:64:1:13E:820000:0:0:0:/media"}) {
+        EXPECT_FALSE(parse({"--epg-service", hidden}, &error, &help)) << hidden;
+        EXPECT_FALSE(box::PluginHost::validEpgServiceText(hidden)) << hidden;
+        EXPECT_TRUE(parse({"--service", hidden}, &error, &help)) << error;
     }
 
     char dir[] = "/tmp/boxoptXXXXXX";
@@ -205,6 +218,42 @@ TEST_F(PluginHostTest, SaysWhyADescriptionIsNotAPlugin)
     EXPECT_NE(error.find("not a service reference"), std::string::npos) << error;
     EXPECT_EQ(box::PluginHost::defaultConfigText("x\nOfflineLog=1").find("OfflineLog"), std::string::npos);
     EXPECT_FALSE(std::ifstream(host::hostPath("/var/tuxbox/plugins/orvalis.cfg")).good());
+}
+
+// A start without a stream knows the services an earlier start scanned.
+TEST_F(PluginHostTest, ScannedServicesAreKeptForStartsWithoutAStream)
+{
+    const char* hand = "# by hand\n1:0:1:99:1:1:0:0:0:0:\tMy own name\n";
+    write(box::ServiceFile::kPath, hand);
+    auto* si = eServiceInterface::getInstance();
+    std::vector<std::pair<std::string, std::string>> live, offline;
+    {
+        box::BoxOptions options;
+        options.streams.push_back(std::string(ORVALIS_TEST_DATA_DIR) + "/ts/cz-ct-mux1-psi.ts");
+        box::Receiver receiver;
+        std::string error;
+        ASSERT_TRUE(receiver.setUp(options, &error)) << error;
+        for (const auto& e : si->services())
+            live.emplace_back(e.ref.toString(), e.name);
+    }
+    ASSERT_GT(live.size(), 1u);
+    {
+        box::Receiver receiver;
+        std::string error;
+        ASSERT_TRUE(receiver.setUp(box::BoxOptions(), &error)) << error;
+        for (const auto& e : si->services())
+            offline.emplace_back(e.ref.toString(), e.name);
+    }
+    std::sort(live.begin(), live.end());
+    std::sort(offline.begin(), offline.end());
+    EXPECT_EQ(offline, live);
+    std::ifstream in(host::hostPath(box::ServiceFile::kPath));
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.rfind(hand, 0), 0u) << text; // the file's own lines stay first, as written
+
+    // A second scan of the same services adds nothing.
+    EXPECT_EQ(box::ServiceFile::merged(text, si->services()), text);
+    si->clear();
 }
 
 } // namespace

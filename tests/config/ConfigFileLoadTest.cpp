@@ -162,20 +162,29 @@ TEST_F(LoadCfgTest, NumbersFollowAtoiRules)
     EXPECT_EQ(pluginType, 0);
 }
 
-TEST_F(LoadCfgTest, NumbersBeyondIntSaturate)
+TEST_F(LoadCfgTest, NumbersBeyondIntSaturateTimerSettingsAreBound)
 {
     load("TimerStart=99999999999999\n"
          "TimerEnd=-99999999999999999999999999\n"
-         "LocalTimeOffset=2147483647\n"
+         "LocalTimeOffset=-99999999999\n"
          "type=-2147483648\n"
          "LogValue=2147483648,-2147483649,4294967296,1\n");
-    EXPECT_EQ(startOffs, INT_MAX);
-    EXPECT_EQ(endOffs, INT_MIN);
-    EXPECT_EQ(localOffs, INT_MAX);
+    // The timer margins and offset are bound to what the dialog and the timer proposal can hold.
+    EXPECT_EQ(startOffs, kMaxTimerStartOffset);
+    EXPECT_EQ(endOffs, 0);
+    EXPECT_EQ(localOffs, -kMaxLocalTimeOffset);
     EXPECT_EQ(pluginType, INT_MIN);
     EXPECT_EQ(nb_themes, INT_MIN);
     EXPECT_EQ(nb_titles, INT_MAX);
     EXPECT_EQ(nb_summaries, 1);
+
+    load("TimerStart=2147483647\nTimerEnd=2147483647\nLocalTimeOffset=2147483647\n");
+    EXPECT_EQ(startOffs, 59);
+    EXPECT_EQ(endOffs, 60);
+    EXPECT_EQ(localOffs, 14 * 3600);
+    load("TimerStart=-1\nLocalTimeOffset=10800\n");
+    EXPECT_EQ(startOffs, 0);
+    EXPECT_EQ(localOffs, 10800); // UTC+3 as it is
 }
 
 // ---- Lists ----
@@ -481,12 +490,15 @@ TEST_F(LoadCfgTest, BinaryJunkKeepsTheReadableLines)
     EXPECT_LE(nb_search, kMaxSearches);
 }
 
-TEST_F(LoadCfgTest, CarriageReturnStaysInTheValue)
+TEST_F(LoadCfgTest, CrlfLinesAreReadAsTheirText)
 {
-    // Only "\n" ends a value; a DOS line end leaves its '\r' behind.
-    load("OfflinePath=/hdd/x/\r\nTimerStart=5\r\n");
-    EXPECT_EQ(offlinePath, "/hdd/x/\r");
+    load("channFilters=0101\r\nOfflinePath=/hdd/x/\r\nTimerStart=5\r\n>news\r\nEPGService=1:0:1:64:1:13e:820000:0:0:0:\r");
+    EXPECT_EQ(offlinePath, "/hdd/x/");
+    expectFilter("0101"); // no fifth flag made of the '\r'
     EXPECT_EQ(startOffs, 5);
+    ASSERT_EQ(nb_search, 1);
+    EXPECT_EQ(lastSearch[0], "news");
+    EXPECT_EQ(EPGService, eServiceReference(eString("1:0:1:64:1:13e:820000:0:0:0:")));
 }
 
 TEST_F(LoadCfgTest, EmptyFileIsFoundButSetsNothing)

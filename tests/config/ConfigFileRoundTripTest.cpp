@@ -110,7 +110,7 @@ TEST_F(RoundTripTest, TenNewestSearchStringsInTheirOrder)
         EXPECT_EQ(lastSearch[i], "text " + std::to_string(i + 3)) << i;
 }
 
-TEST_F(RoundTripTest, ExtremeNumbersComeBack)
+TEST_F(RoundTripTest, ExtremeNumbersComeBackWithinTheirBounds)
 {
     load("");
     localOffs = INT_MIN;
@@ -118,9 +118,9 @@ TEST_F(RoundTripTest, ExtremeNumbersComeBack)
     endOffs = -1;
     sizeposition[7] = INT_MAX;
     writeScrambleLoad();
-    EXPECT_EQ(localOffs, INT_MIN);
-    EXPECT_EQ(startOffs, INT_MAX);
-    EXPECT_EQ(endOffs, -1);
+    EXPECT_EQ(localOffs, -kMaxLocalTimeOffset);
+    EXPECT_EQ(startOffs, kMaxTimerStartOffset);
+    EXPECT_EQ(endOffs, 0);
     EXPECT_EQ(sizeposition[7], INT_MAX);
 }
 
@@ -136,6 +136,60 @@ TEST_F(RoundTripTest, WrittenFileIsStableUnderLoadAndWrite)
     WriteCfg();
     EXPECT_EQ(readFile(kVarCfg), first);
     EXPECT_NE(first.find("\nchannFilters=0101\n"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+using MergedSaveTest = ConfigFileTest;
+
+// What another box on the same root saved after this one started.
+const char* kOtherBoxSaved = "EPGService=1:0:1:6d66:437:1:c00000:0:0:0:\nTimerStart=1\nTimerEnd=2\n"
+                             "channFilters=0011\nOfflineLog=1\nLogDate=2000\nLogValue=4,2,900,800\n"
+                             "LogPos=1,2,3,4,5,6,7,8\nLastSearch:\n>news\n";
+
+TEST_F(MergedSaveTest, OnlyWhatThisBoxChangedReplacesTheFile)
+{
+    load(descriptionLines() + "TimerStart=1\nTimerEnd=2\nchannFilters=0011\nLogDate=1000\nLogValue=3,1,10,10\n"
+                              "LogPos=9,9,9,9,9,9,9,9\nLastSearch:\n");
+    writeFile(kVarCfg, descriptionLines() + kOtherBoxSaved);
+    // This box changed a margin; a live title read left its own count behind.
+    startOffs = 7;
+    nb_titles = 55;
+    ASSERT_TRUE(WriteCfg());
+
+    LoadCfg();
+    EXPECT_EQ(startOffs, 7);
+    EXPECT_EQ(endOffs, 2);
+    EXPECT_EQ(offlinelog, 1);
+    EXPECT_EQ(logDate, 2000);
+    expectLogCounts(4, 2, 900, 800);
+    EXPECT_EQ(sizeposition[7], 8);
+    expectFilter("0011");
+    ASSERT_EQ(nb_search, 1);
+    EXPECT_EQ(EPGService.toString(), "1:0:1:6d66:437:1:c00000:0:0:0:");
+}
+
+TEST_F(MergedSaveTest, ALoggingRunOrFilterOfThisBoxIsSavedWhole)
+{
+    load(descriptionLines() + "channFilters=0011\nLogDate=1000\nLogValue=4,1,10,10\nLastSearch:\n");
+    writeFile(kVarCfg, descriptionLines() + kOtherBoxSaved);
+    logDate = 3000; // a completed run of this box
+    nb_titles = 77;
+    sizeposition[0] = 42;
+    channFilter[0] = "1";
+    lastSearch[nb_search++] = "film";
+    ASSERT_TRUE(WriteCfg());
+
+    LoadCfg();
+    EXPECT_EQ(logDate, 3000);
+    EXPECT_EQ(nb_titles, 77);
+    EXPECT_EQ(sizeposition[0], 42);
+    expectFilter("1011");
+    ASSERT_EQ(nb_search, 1);
+    EXPECT_EQ(lastSearch[0], "film");
+    EXPECT_EQ(startOffs, 1); // untouched here: the other box's value
 }
 
 } // namespace

@@ -209,8 +209,10 @@ TEST_F(WriteCfgTest, FailedWriteLeavesTheOldFileWhole)
     ASSERT_EQ(chmod(host::hostPath(kVarCfg).c_str(), 0444), 0);
     startOffs = 9;
     testing::internal::CaptureStderr();
-    WriteCfg();
+    std::string why;
+    EXPECT_FALSE(WriteCfg(&why));
     std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(why.empty());
     EXPECT_EQ(readFile(kVarCfg), old);
     EXPECT_NE(log.find("not saved"), std::string::npos) << log;
     EXPECT_EQ(filecfg, nullptr);

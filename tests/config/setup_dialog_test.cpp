@@ -1,17 +1,22 @@
 // The setup dialog: its fields start from the settings, Save stores them, exit
 // discards them, and the EPG service comes from the box's service selector.
 #include "../host/FakeFrontend.h"
+#include "../host/TempRoot.h"
 
 #include "config/eInfoSetup.h"
 #include "frame/globals.h"
 #include "host/gui/eButton.h"
 #include "host/gui/eCheckbox.h"
 #include "host/gui/eNumber.h"
+#include "host/gui/eStatusBar.h"
+#include "host/gui/Screen.h"
+#include "host/gfx/eSkin.h"
 #include "host/gui/eTextInputField.h"
 #include "host/service/eServiceInterface.h"
 #include "host/service/eZapMain.h"
 
 #include <gtest/gtest.h>
+
 
 namespace {
 
@@ -153,6 +158,76 @@ TEST_F(SetupDialog, AChangedChannelFilterIsSavedWithoutSave)
     run(dialog);
     EXPECT_EQ(channFilter[0], "0");
     EXPECT_TRUE(editcfg);
+}
+
+TEST_F(SetupDialog, LocalTimeOffsetsOfFourteenHoursEitherWayAreShownAndKept)
+{
+    for (int offset : {10800, -50400, 50400}) {
+        localOffs = offset;
+        eInfoSetup dialog;
+        EXPECT_EQ(widgets<eNumber>(dialog)[2]->getNumber(), offset < 0 ? -offset : offset);
+        FakeFrontend fe;
+        fe.key(eRCKey::Green);
+        run(dialog);
+        EXPECT_EQ(localOffs, offset);
+    }
+}
+
+TEST_F(SetupDialog, LeavingTheServiceSelectorWithoutChoosingChangesNothing)
+{
+    LastService = eServiceInterface::getInstance()->service = eServiceReference(eString(kUno));
+    eInfoSetup dialog;
+    FakeFrontend fe;
+    fe.key(eRCKey::Red).key(eRCKey::Exit); // the selector, left with exit
+    fe.then([&] { EXPECT_EQ(widgets<eButton>(dialog)[2]->getText(), "Orvalis EPG"); });
+    fe.key(eRCKey::Exit);
+    run(dialog);
+    EXPECT_EQ(EPGService, eServiceReference(eString(kEpg)));
+    EXPECT_FALSE(editcfg);
+    EXPECT_TRUE(readThCh);
+}
+
+// A box file system of its own: the logging run creates folders in it.
+class SetupDialogInRoot : public SetupDialog {
+protected:
+    TempRoot m_root;
+};
+
+TEST_F(SetupDialogInRoot, WithoutAnEpgServiceNothingIsTunedAndTheUserIsTold)
+{
+    EPGService = eServiceReference();
+    LastService = eServiceInterface::getInstance()->service = eServiceReference(eString(kUno));
+    ASSERT_TRUE(host::makeDirectories("/hdd/orvalis"));
+    std::vector<std::string> told;
+    auto note = [&] { told.push_back(host::describeScreen()); };
+    eInfoSetup dialog;
+    eCheckbox* offline = widgets<eCheckbox>(dialog)[1];
+    FakeFrontend fe;
+    fe.key(eRCKey::Blue).then(note).key(eRCKey::Ok);           // Log
+    fe.then([&] { offline->setFocus(offline); });
+    fe.key(eRCKey::Ok).then(note).key(eRCKey::Ok);             // "Use offline data." unticked
+    fe.key(eRCKey::Green).then(note).key(eRCKey::Ok);          // Save in live mode
+    run(dialog);
+    EXPECT_TRUE(tuned.empty());
+    ASSERT_EQ(told.size(), 3u);
+    for (const auto& screen : told)
+        EXPECT_NE(screen.find("No EPG service is set."), std::string::npos) << screen;
+    EXPECT_EQ(offlinelog, 0);
+}
+
+TEST_F(SetupDialogInRoot, AFolderThatCannotBeMadeIsShownAsAFailure)
+{
+    // No /hdd in this root: one level of "mkdir" cannot make /hdd/none/orvalis.
+    eInfoSetup dialog;
+    widgets<eTextInputField>(dialog)[0]->setText("/hdd/none/orvalis");
+    auto* status = widgets<eStatusBar>(dialog)[0];
+    FakeFrontend fe;
+    fe.key(eRCKey::Blue).key(eRCKey::Exit);
+    run(dialog);
+    EXPECT_NE(status->getText().find("Cannot create directory"), std::string::npos) << status->getText();
+    EXPECT_NE(status->getBackgroundColor(), eSkin::getActive()->queryColor("std_green"));
+    EXPECT_EQ(status->getBackgroundColor(), eSkin::getActive()->queryColor("std_dred"));
+    EXPECT_TRUE(tuned.empty()); // the run ended before tuning
 }
 
 } // namespace

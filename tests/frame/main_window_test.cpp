@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -116,6 +117,21 @@ TEST_F(MainWindow, ExitWritesTheConfigurationOnlyWhenASettingChanged)
     EXPECT_NE(after, before);
     EXPECT_NE(after.find("TimerStart=5\n"), std::string::npos);
     EXPECT_NE(after.find("LastSearch:\n"), std::string::npos);
+}
+
+TEST_F(MainWindow, ASettingsFileThatCannotBeSavedIsToldBeforeTheWindowCloses)
+{
+    writeConfig("TimerStart=5\n");
+    std::string before = readConfig();
+    ASSERT_EQ(chmod(host::hostPath("/var/tuxbox/plugins/orvalis.cfg").c_str(), 0444), 0);
+    std::string shown;
+    FakeFrontend fe;
+    fe.then([] { editcfg = true; }).key(eRCKey::Exit);
+    fe.then([&] { shown = host::describeScreen(); }).key(eRCKey::Ok);
+    plugin_exec(nullptr);
+    EXPECT_NE(shown.find("could not be saved"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\"class\":\"eOrvalis\""), std::string::npos) << shown; // still open behind it
+    EXPECT_EQ(readConfig(), before);
 }
 
 TEST_F(MainWindow, DigitZeroOpensTheTimerListAndComesBack)

@@ -1,3 +1,4 @@
+#include "TempRoot.h"
 #include "host/service/TimerStore.h"
 #include "host/service/eEPGCache.h"
 #include "host/service/eServiceInterface.h"
@@ -177,6 +178,30 @@ TEST(TimerStore, SerializationKeepsOddDescriptionsAndSkipsDamagedLines)
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].start, 1796000000);
     EXPECT_EQ(back[0].duration, 60);
+}
+
+TEST(TimerStore, ATimerTheListWouldNotReadBackIsRefused)
+{
+    TempRoot root;
+    auto& store = host::TimerStore::instance();
+    ASSERT_TRUE(store.load());
+    host::Timer good;
+    good.service = eServiceReference(eString("1:0:1:1A:5:13E:820000:0:0:0:"));
+    good.start = 1796000000;
+    good.duration = 3600;
+    ASSERT_TRUE(store.add(good)) << store.lastError();
+
+    host::Timer late = good, endless = good, backwards = good, broken = good;
+    late.start = static_cast<time_t>(host::TimerStore::kLatestStart) + 1; // what an overflowing proposal gives
+    endless.duration = host::TimerStore::kLongestTimer + 1;
+    backwards.duration = -60;
+    broken.service.path = "a\tb"; // a tab would split the stored line
+    for (const auto& t : {late, endless, backwards, broken}) {
+        EXPECT_FALSE(store.add(t));
+        EXPECT_FALSE(store.lastError().empty());
+    }
+    ASSERT_TRUE(store.load());
+    EXPECT_EQ(store.timers(), std::vector<host::Timer>{good});
 }
 
 } // namespace

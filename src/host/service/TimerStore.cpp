@@ -196,6 +196,11 @@ bool TimerStore::add(const Timer& timer)
 {
     std::string file = kFile;
     makeDirectories(file.substr(0, file.rfind('/')));
+    // A timer the list would drop at the next start is refused now, while the user can still see why.
+    if (parse(serialize({timer})) != std::vector<Timer>{timer}) {
+        m_error = "The timer's start, length or service cannot be kept in the timer list.";
+        return false;
+    }
     FileLock lock(kLockFile);
     if (!reload())
         return false; // never overwrite a file that could not be read

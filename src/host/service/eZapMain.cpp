@@ -15,12 +15,14 @@ void eZapMain::playService(const eServiceReference& ref, int)
         m_tuner(ref, entry ? entry->transponder : -1);
 }
 
-void eZapMain::showServiceSelector(int, int)
+bool eZapMain::showServiceSelector(int, int)
 {
     eServiceSelector selector;
     selector.show();
     int chosen = selector.exec();
     selector.hide();
-    if (chosen == 0)
-        playService(selector.chosen(), 0x28);
+    if (chosen != 0)
+        return false;
+    playService(selector.chosen(), 0x28);
+    return true;
 }

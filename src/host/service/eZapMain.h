@@ -10,8 +10,9 @@ public:
 
     // Makes ref the playing service and tunes to the transport stream carrying it.
     void playService(const eServiceReference& ref, int flags);
-    // Runs the service selector modally; a chosen service is played.
-    void showServiceSelector(int dir, int selectBouquet);
+    // Runs the service selector modally; a chosen service is played. False when
+    // the user left it without choosing: nothing was played then.
+    bool showServiceSelector(int dir, int selectBouquet);
 
     // Box side: called with the transport stream index (-1: none carries it).
     void setTuner(std::function<void(const eServiceReference&, int transponder)> tuner) { m_tuner = std::move(tuner); }
