@@ -64,11 +64,11 @@ void eInfoSetup::loggaDati()
         // The pause blocks the GUI thread: let the screen show the text first.
         host::runBlockingHook();
         sleep(2);
-        if (!made) {
+        // Green says the folder is there; a failure stays on red, and the run reports it after the question.
+        if (made)
+            setStatus(dir.c_str(), "std_green");
+        else
             setStatus(text.sprintf("Cannot create directory: %s", dir.c_str()).c_str(), "std_dred");
-            return;
-        }
-        setStatus(dir.c_str(), "std_green");
     }
 
     if (EPGService != LastService && !tuneToEpgService())

@@ -12,6 +12,8 @@ root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 status=0
 for ts in "$data"/ts/*.ts; do
+  # A root of its own: the box keeps the services it scanned, and would list the earlier captures' too.
+  rm -rf "$root/var"
   box_names="$("$build/src/box/box" --quiet --root "$root" --ts "$ts" --list-services | cut -f2 | sort)"
   probe_names="$(ffprobe -v quiet -show_programs -of json "$ts" | python3 -c '
 import json, sys
