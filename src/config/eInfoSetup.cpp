@@ -52,10 +52,10 @@ eInfoSetup::eInfoSetup() : eWindow(1)
     // Positions follow the client area: x = w - 470 gives 10 at the usual width, and so on.
     auto at = [w, h](int x, int y) { return ePoint(w - (kClientWidth - x), h - (kClientHeight - y)); };
 
-    auto number = [this](int value, int max, int digits, ePoint pos, const char* help) {
+    auto number = [this](int value, int max, int digits, ePoint pos, const char* help, int width = 60) {
         eNumber* n = new eNumber(this, 1, 0, max, digits, &value, kNumberFlag, nullptr, 1, "eNumber");
         n->move(pos);
-        n->resize(eSize(60, 30));
+        n->resize(eSize(width, 30));
         n->setHelpText(help);
         n->loadDeco();
         return n;
@@ -76,12 +76,13 @@ eInfoSetup::eInfoSetup() : eWindow(1)
     // 64 bits and bound, so no setting can make it negate the smallest int.
     long long offset = localOffs;
     int magnitude = static_cast<int>(std::min<long long>(offset < 0 ? -offset : offset, kMaxLocalTimeOffset));
+    // Five digits (UTC+14 is 50400 s) need a wider field; the sign box and label move aside.
     localOffsField = number(magnitude, kMaxLocalTimeOffset, 5, at(10, 120),
-                            "Press OK and type local time offset value in seconds.");
-    localLabel = label("Local Time Offset (3600 > 1h)", at(100, 123), eSize(300, 30));
+                            "Press OK and type local time offset value in seconds.", 80);
+    localLabel = label("Local Time Offset (3600 > 1h)", at(123, 123), eSize(300, 30));
 
     signBox = new eCheckbox(this, 0, 1, false, "eCheckBox");
-    signBox->move(at(73, 120));
+    signBox->move(at(93, 120));
     signBox->resize(eSize(20, 30));
     signBox->loadDeco();
     signBox->setCheck(localOffs < 0 ? 1 : 0);
