@@ -120,11 +120,18 @@ bool EitGuide::addFile(const std::string& path, std::string* error)
         ts::PacketReader reader(fd);
         reader.setSyncSearchLimit(kGuideSyncSearchLimit);
         size_t count = 0;
+        bool noise = false;
         while (const uint8_t* run = reader.nextRun(count)) {
             m_counters.packets += count;
             m_reassembler->putRun(run, count, reader.packetSize());
+            // Noise that happened to look like packets for a moment is still noise.
+            const ts::ReaderStats& stats = reader.stats();
+            if (stats.bytesSkipped > kGuideSyncSearchLimit && stats.bytesSkipped > stats.packets * reader.packetSize()) {
+                noise = true;
+                break;
+            }
         }
-        if (reader.noSync())
+        if (reader.noSync() || noise)
             ok = fail("holds no transport stream packets (no sync byte pattern in its first " +
                       std::to_string(kGuideSyncSearchLimit >> 20) + " MB)");
         else if (reader.readError())
