@@ -132,12 +132,12 @@ bool EitGuide::addFile(const std::string& path, std::string* error)
             }
         }
         if (reader.noSync() || noise)
-            ok = fail("holds no transport stream packets (no sync byte pattern in its first " +
+            ok = fail("not an MPEG transport stream (no sync byte pattern in its first " +
                       std::to_string(kGuideSyncSearchLimit >> 20) + " MB)");
         else if (reader.readError())
             ok = fail(std::string("cannot be read: ") + std::strerror(reader.readError()));
         else if (reader.stats().packets == 0)
-            ok = fail("holds no transport stream packets");
+            ok = fail("not an MPEG transport stream (no packets)");
     }
     ::close(fd);
     return ok;

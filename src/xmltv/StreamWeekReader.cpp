@@ -106,12 +106,15 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
     demux.watch(kTimePid);
 
     uint64_t packets = 0;
+    bool noise = false;
     while (const uint8_t* p = reader.next()) {
         demux.put(p);
         // Noise that happened to look like packets for a moment is still noise.
         if (reader.stats().bytesSkipped > scan::kGuideSyncSearchLimit &&
-            reader.stats().bytesSkipped > packets * reader.packetSize())
+            reader.stats().bytesSkipped > packets * reader.packetSize()) {
+            noise = true;
             break;
+        }
         if (++packets % 4000 == 0 && m_progress && total > 0)
             m_progress(std::min(1.0, double(packets) * double(reader.packetSize()) / total));
         if (haveChannels && haveThemes && titles.done() && summaries.done() && m_streamTime)
@@ -122,7 +125,7 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
     m_titlesComplete = titles.done();
     m_summariesComplete = summaries.done();
 
-    if (reader.noSync()) {
+    if (reader.noSync() || noise) {
         *error = path + ": not an MPEG transport stream (no sync byte pattern in its first " +
                  std::to_string(scan::kGuideSyncSearchLimit >> 20) + " MB)";
         return false;

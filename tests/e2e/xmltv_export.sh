@@ -76,7 +76,11 @@ expect_error() { # message-pattern command...
     grep -q -- "$pattern" err.txt || { cat err.txt; fail "'$*' did not say '$pattern'"; }
 }
 "$mux" --no-epg noepg.ts
-expect_error "lacks the channel list" "$xmltv" --ts noepg.ts
+expect_error "lacks the channel list" "$xmltv" --ts noepg.ts --source private
+# Without the private tables the stream's EIT gives the guide.
+"$xmltv" --ts noepg.ts -o noepg.xml 2> err.txt || { cat err.txt; fail "a stream without private tables but with EIT failed"; }
+grep -q '<programme ' noepg.xml || fail "the EIT of a stream without private tables gave no programmes"
+validate noepg.xml
 expect_error "cannot open" "$xmltv" --ts missing.ts
 head -c 5000 /dev/urandom > noise.ts
 expect_error "not an MPEG transport stream" "$xmltv" --ts noise.ts
