@@ -26,7 +26,7 @@ epg=$("$mux" --print-epg-service)
 # The box as a user has set it up: the plug-in's settings with its EPG service and
 # the services it scanned; then the import, switching the plug-in to offline data.
 mkdir -p root/var/tuxbox/plugins root/var/tuxbox/config
-printf 'name=Orvalis\ntype=2\nEPGService=%s\nOfflinePath=/hdd/orvalis/\nOfflineLog=0\nLastSearch:\n>CINEMA\n' "$epg" \
+printf 'name=Orvalis\ndesc=Weekly programme guide\ndepend=\ntype=2\nneedfb=0\nneedrc=0\nneedlcd=0\nenigmaplugin=1\nEPGService=%s\nOfflinePath=/hdd/orvalis/\nOfflineLog=0\nLastSearch:\n>CINEMA\n' "$epg" \
     > root/var/tuxbox/plugins/orvalis.cfg
 "$box" --quiet --list-services --ts week.ts | cut -f1,2 > root/var/tuxbox/config/services
 faketime '2026-12-09 21:20:00' "$import" --xmltv week.xml --root root --first-day 2026-12-08 --use-offline \
@@ -43,9 +43,19 @@ faketime '2026-12-09 21:20:00' "$box" --quiet --root live --ts week.ts --service
     --dump live.jsonl --keys "green down ok green" || fail "the live box failed"
 faketime '2026-12-09 21:20:00' "$box" --quiet --root root --dump offline.jsonl --keys "green down ok green" ||
     fail "the offline box failed"
+# The same theme's first sub-theme: the import puts the most used themes first, so the
+# theme is found by its name in each list.
+downs() { # position of the theme RAGAZZI in the list of theme names on standard input, as key presses
+    local n
+    n=$(grep -n -x -i RAGAZZI | cut -d: -f1)
+    [ -n "$n" ] || fail "no theme RAGAZZI"
+    for ((i = 1; i < n; ++i)); do printf 'down '; done
+}
+live_keys="red $(sed -n 's/^theme [0-9]* //p' week.txt | downs)ok down ok"
+offline_keys="red $(sed -n 's/^THM<>[0-9a-f]*<>//p' root/hdd/orvalis/themes.gep | downs)ok down ok"
 faketime '2026-12-09 21:20:00' "$box" --quiet --root live --ts week.ts --service "$epg" --epg-service "$epg" \
-    --dump live-themes.jsonl --keys "red down ok down ok" || fail "the live box failed"
-faketime '2026-12-09 21:20:00' "$box" --quiet --root root --dump offline-themes.jsonl --keys "red down ok down ok" ||
+    --dump live-themes.jsonl --keys "$live_keys" || fail "the live box failed"
+faketime '2026-12-09 21:20:00' "$box" --quiet --root root --dump offline-themes.jsonl --keys "$offline_keys" ||
     fail "the offline box failed"
 
 # Exported again from the imported files.
@@ -115,7 +125,7 @@ head -c 20000 week.xml > cut.xml
 expect_error "cut.xml line [0-9]*: " "$import" --xmltv cut.xml --root root
 gzip -c week.xml | head -c 30000 > cut.xml.gz
 expect_error "cut.xml.gz line [0-9]*: the compressed file is cut short" "$import" --xmltv cut.xml.gz --root root
-sed '0,/ +0100"/s// "/' week.xml > nozone.xml
+sed '0,/ +0100"/s//"/' week.xml > nozone.xml
 expect_error "nozone.xml line [0-9]*: start time \"20261208060000\" is not YYYYMMDDhhmmss with a zone" \
     "$import" --xmltv nozone.xml --root root
 sed 's/<title>Speciale TG</<title>\&bogus; TG</' week.xml > entity.xml
