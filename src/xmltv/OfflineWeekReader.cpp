@@ -1,10 +1,13 @@
 #include "xmltv/OfflineWeekReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <sys/stat.h>
 #include <vector>
+
+#include "host/platform/FileSystem.h"
 
 namespace xmltv {
 namespace {
@@ -41,53 +44,90 @@ bool parseNumber(const std::string& text, int base, long lo, long hi, long& out)
 }
 
 
-// One line without its "\n" (and without a "\r" a copied file may have gained).
-bool nextLine(std::ifstream& in, std::string& line, int& number)
-{
-    if (!std::getline(in, line))
-        return false;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    ++number;
-    return true;
-}
-
 std::string at(const std::string& path, int line) { return path + " line " + std::to_string(line) + ": "; }
 
-// Hands every line of the file, with its number, to take(); take() returns false when
-// the line is malformed, having said why in *error.
-template <class Take>
-bool eachLine(const std::string& path, std::string* error, Take take)
+// The whole of a regular file of bounded size, or *error saying why not ("PATH: ...").
+bool readWhole(const std::string& path, bool inRoot, std::string* data, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = path + ": cannot open the file (" + std::strerror(errno) + ")";
-        return false;
-    }
-    std::string line;
-    int number = 0;
-    while (nextLine(in, line, number))
-        if (!take(line, number))
-            return false;
-    return true;
+    std::string why;
+    const bool ok = inRoot ? host::readRegularFile(path, data, OfflineWeekReader::kMaxFileBytes, &why)
+                           : host::readRegularHostFile(path, data, OfflineWeekReader::kMaxFileBytes, &why);
+    if (ok)
+        return true;
+    const int err = errno;
+    // The host's messages start with the path; ours put a colon after it.
+    std::string rest = why.rfind(path, 0) == 0 ? why.substr(std::min(why.size(), path.size() + 1)) : why;
+    if (rest.rfind("cannot be opened", 0) == 0)
+        rest = std::string("cannot open the file (") + std::strerror(err) + ")";
+    *error = path + ": " + rest;
+    return false;
 }
 
 } // namespace
 
-bool OfflineWeekReader::locateInRoot(const std::string& root, std::string* configFile, std::string* directory)
+// Hands every line of the file (without its "\n", and without a "\r" a copied file
+// may have gained), with its number, to take(); take() returns false when the line
+// is malformed, having said why in *error.
+template <class Take>
+bool OfflineWeekReader::eachLine(const std::string& path, std::string* error, Take take) const
 {
+    std::string data;
+    if (!readWhole(path, m_inRoot, &data, error))
+        return false;
+    std::string line;
+    int number = 0;
+    for (size_t from = 0; from < data.size();) {
+        size_t end = data.find('\n', from);
+        if (end == std::string::npos)
+            end = data.size();
+        line.assign(data, from, end - from);
+        from = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!take(line, ++number))
+            return false;
+    }
+    return true;
+}
+
+bool OfflineWeekReader::locateInRoot(const std::string& root, std::string* configFile, std::string* directory,
+                                     std::string* error)
+{
+    struct stat st {};
+    if (::stat(root.c_str(), &st) != 0) {
+        *error = root + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        *error = root + ": not a folder";
+        return false;
+    }
+    host::setFileSystemRoot(root);
     for (const char* dir : {"/var/tuxbox/plugins", "/lib/tuxbox/plugins", "/usr/lib/tuxbox/plugins"}) {
-        std::ifstream in(root + dir + "/orvalis.cfg");
-        if (!in)
-            continue;
-        *configFile = root + dir + "/orvalis.cfg";
-        std::string line, path = "/hdd/orvalis/";
-        while (std::getline(in, line))
-            if (line.rfind("OfflinePath=", 0) == 0)
-                path = line.substr(12);
-        *directory = root + (path.empty() || path[0] != '/' ? "/" : "") + path;
+        const std::string config = std::string(dir) + "/orvalis.cfg";
+        std::string text, why;
+        if (!host::readRegularFile(config, &text, kMaxFileBytes, &why)) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                continue;
+            *error = root + ": " + why;
+            return false;
+        }
+        *configFile = config;
+        std::string path = "/hdd/orvalis/";
+        for (size_t from = 0; from < text.size();) {
+            size_t end = text.find('\n', from);
+            if (end == std::string::npos)
+                end = text.size();
+            if (text.compare(from, 12, "OfflinePath=") == 0)
+                path = text.substr(from + 12, end - from - 12);
+            from = end + 1;
+        }
+        while (!path.empty() && path.back() == '\r')
+            path.pop_back();
+        *directory = (path.empty() || path[0] != '/' ? "/" : "") + path;
         return true;
     }
+    *error = root + ": no orvalis.cfg in its var/tuxbox/plugins, lib/tuxbox/plugins or usr/lib/tuxbox/plugins";
     return false;
 }
 

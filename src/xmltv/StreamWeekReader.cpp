@@ -1,11 +1,13 @@
 #include "xmltv/StreamWeekReader.h"
 #include "xmltv/TableDecoder.h"
 
+#include "scan/EitGuide.h"
 #include "ts/PacketReader.h"
 #include "ts/SectionReassembler.h"
 
 #include <sys/stat.h>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace xmltv {
@@ -66,8 +68,14 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
         *error = path + ": cannot open the file";
         return false;
     }
+    // Zeros or noise, even endless (a device), are given up on as the box does.
+    reader.setSyncSearchLimit(scan::kGuideSyncSearchLimit);
     struct stat st {};
-    const double total = stat(path.c_str(), &st) == 0 && st.st_size > 0 ? double(st.st_size) : 0;
+    if (fstat(reader.fd(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        *error = path + ": is a directory, not a transport stream";
+        return false;
+    }
+    const double total = S_ISREG(st.st_mode) && st.st_size > 0 ? double(st.st_size) : 0;
 
     bool haveChannels = false, haveThemes = false;
     Pass titles(kTitleMarks), summaries(kSummaryMarks);
@@ -100,6 +108,10 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
     uint64_t packets = 0;
     while (const uint8_t* p = reader.next()) {
         demux.put(p);
+        // Noise that happened to look like packets for a moment is still noise.
+        if (reader.stats().bytesSkipped > scan::kGuideSyncSearchLimit &&
+            reader.stats().bytesSkipped > packets * reader.packetSize())
+            break;
         if (++packets % 4000 == 0 && m_progress && total > 0)
             m_progress(std::min(1.0, double(packets) * double(reader.packetSize()) / total));
         if (haveChannels && haveThemes && titles.done() && summaries.done() && m_streamTime)
@@ -110,6 +122,15 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
     m_titlesComplete = titles.done();
     m_summariesComplete = summaries.done();
 
+    if (reader.noSync()) {
+        *error = path + ": not an MPEG transport stream (no sync byte pattern in its first " +
+                 std::to_string(scan::kGuideSyncSearchLimit >> 20) + " MB)";
+        return false;
+    }
+    if (reader.readError()) {
+        *error = path + ": cannot read the file (" + std::strerror(reader.readError()) + ")";
+        return false;
+    }
     // Noise holds a sync byte at a packet's distance now and then; a stream is mostly packets.
     if (packets == 0 || reader.stats().bytesSkipped > packets * reader.packetSize()) {
         *error = path + ": not an MPEG transport stream (no run of 188-byte packets found)";
@@ -125,6 +146,7 @@ bool StreamWeekReader::read(const std::string& path, Week& week, std::string* er
         add(haveThemes, "the theme list (PID 0xD3, table 0x92)");
         add(titles.started(), "the title carousel (PID 0xD2, table 0x90)");
         *error = path + ": the stream lacks " + missing;
+        m_lacksTables = true;
         return false;
     }
     return true;

@@ -28,12 +28,16 @@ public:
     // False when the file ended before a carousel came round to its first section.
     bool titlesComplete() const { return m_titlesComplete; }
     bool summariesComplete() const { return m_summariesComplete; }
+    // True when read() failed only because the stream carries no private tables (it is
+    // a readable transport stream).
+    bool lacksTables() const { return m_lacksTables; }
 
 private:
     Progress m_progress;
     std::optional<int64_t> m_streamTime;
     bool m_titlesComplete = false;
     bool m_summariesComplete = false;
+    bool m_lacksTables = false;
 };
 
 } // namespace xmltv

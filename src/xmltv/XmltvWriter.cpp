@@ -42,8 +42,14 @@ std::string XmltvWriter::xmlText(const std::string& airText)
     for (char32_t c : host::decodeText(airText))
         if (xmlChar(c))
             kept += c;
+    return escaped(host::encodeUtf8(kept));
+}
+
+std::string XmltvWriter::escaped(const std::string& utf8)
+{
     std::string out;
-    for (char c : host::encodeUtf8(kept)) {
+    out.reserve(utf8.size() + 16);
+    for (char c : utf8) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;

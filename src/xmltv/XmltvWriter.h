@@ -27,6 +27,8 @@ public:
     // Air text (UTF-8 or ISO 8859-15, judged per text) as escaped XML character data;
     // characters XML cannot carry are left out.
     static std::string xmlText(const std::string& airText);
+    // Valid UTF-8 without characters XML cannot carry, escaped as character data.
+    static std::string escaped(const std::string& utf8);
 
 private:
     std::string m_generator;
