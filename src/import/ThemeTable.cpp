@@ -9,7 +9,14 @@ namespace {
 
 constexpr size_t kNameBytes = 15;
 
-std::string themeName(const std::string& category) { return fitBytes(airField(category), kNameBytes); }
+// A name cut in the middle loses the blank it may now end in.
+std::string themeName(const std::string& category)
+{
+    std::string name = fitBytes(airField(category), kNameBytes);
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    return name;
+}
 
 } // namespace
 

@@ -12,7 +12,7 @@
 namespace importer {
 namespace {
 
-enum class Leaf { None, DisplayName, Title, Desc, Category };
+enum class Leaf { None, DisplayName, Title, SubTitle, Desc, Category };
 
 // One document being parsed: expat calls back into it element by element.
 class Document {
@@ -108,6 +108,8 @@ private:
             m_leaf = Leaf::DisplayName;
         else if (m_inProgramme && std::strcmp(name, "title") == 0)
             m_leaf = Leaf::Title;
+        else if (m_inProgramme && std::strcmp(name, "sub-title") == 0)
+            m_leaf = Leaf::SubTitle;
         else if (m_inProgramme && std::strcmp(name, "desc") == 0)
             m_leaf = Leaf::Desc;
         else if (m_inProgramme && std::strcmp(name, "category") == 0)
@@ -140,6 +142,7 @@ private:
         m_programme.line = line();
         m_hasTitle = false;
         m_hasDesc = false;
+        m_subTitle.clear();
         if (!XmltvReader::parseTime(start, m_programme.start))
             return fail(std::string("start time \"") + start + "\" is not YYYYMMDDhhmmss with a zone such as +0100");
         if (const char* stop = attribute(attrs, "stop")) {
@@ -181,6 +184,10 @@ private:
                 m_programme.title = m_text;
             m_hasTitle = true;
             break;
+        case Leaf::SubTitle:
+            if (m_subTitle.empty())
+                m_subTitle = m_text;
+            break;
         case Leaf::Desc:
             if (!m_hasDesc)
                 m_programme.desc = m_text;
@@ -218,6 +225,9 @@ private:
         m_inProgramme = false;
         if (!m_hasTitle)
             return fail("<programme> without a <title>");
+        // The plug-in shows one text: a programme without a description shows its sub-title.
+        if (m_programme.desc.empty() && m_subTitle != m_programme.title)
+            m_programme.desc = m_subTitle;
         m_pendingChannels.push_back(std::move(m_programmeChannel));
         m_guide.programmes.push_back(std::move(m_programme));
     }
@@ -259,6 +269,7 @@ private:
     SourceChannel m_channel;
     Programme m_programme;
     std::string m_programmeChannel;
+    std::string m_subTitle;
     std::vector<std::string> m_pendingChannels;
     std::unordered_map<std::string, size_t> m_channelIndex;
 };

@@ -1,6 +1,7 @@
-// orvalis-import: the plug-in's offline files and settings from an XMLTV guide.
+// orvalis-import: the plug-in's offline files and settings from an XMLTV guide or a stream's EIT.
 #include "host/platform/FileSystem.h"
 #include "import/ChannelMap.h"
+#include "import/EitSource.h"
 #include "import/OfflineSet.h"
 #include "import/SettingsUpdate.h"
 #include "import/WeekFiles.h"
@@ -16,15 +17,18 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 const char* kUsage =
-    "usage: orvalis-import --xmltv FILE (--offline DIR | --root DIR) [options]\n"
+    "usage: orvalis-import (--xmltv FILE | --ts FILE...) (--offline DIR | --root DIR) [options]\n"
     "Writes the plug-in's offline files (channels.gep, themes.gep, titles.gep,\n"
     "summaries.gep) and updates its orvalis.cfg from a guide, as a logging run does.\n"
     "\n"
     "  --xmltv FILE       read an XMLTV document, plain or gzip-compressed (\"-\": standard input)\n"
+    "  --ts FILE          read the EIT and SDT of an MPEG transport stream; give it once per\n"
+    "                     transponder of one network to merge them\n"
     "  --offline DIR      write the offline files into DIR and the settings into DIR/orvalis.cfg\n"
     "  --config FILE      the settings file for --offline (default: DIR/orvalis.cfg)\n"
     "  --root DIR         write into the box whose file system root is DIR: the settings in its\n"
@@ -32,8 +36,9 @@ const char* kUsage =
     "  --services FILE    the box's service list (\"reference<TAB>name\" lines) that channels\n"
     "                     without an ONID.TSID.SID.dvb id are matched with by name (default with\n"
     "                     --root: DIR/var/tuxbox/config/services)\n"
-    "  --first-day DATE   the week's first broadcast day, YYYY-MM-DD (default: today when the\n"
-    "                     guide covers it, else the guide's first day)\n"
+    "  --first-day DATE   the week's first broadcast day, YYYY-MM-DD (default: today, or for\n"
+    "                     --ts the day of the stream's TDT/TOT, when the guide covers it, else\n"
+    "                     the guide's first day)\n"
     "  --use-offline      also switch the plug-in to the offline files (OfflineLog=1)\n"
     "  --dry-run          read and check everything, write nothing\n"
     "  --quiet            report only errors\n"
@@ -152,6 +157,7 @@ std::string absolute(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    std::vector<std::string> tsPaths;
     std::string xmltvPath, offlineDir, configPath, root, servicesPath, firstDayText;
     bool useOffline = false, dryRun = false, quiet = false;
     for (int i = 1; i < argc; ++i) {
@@ -171,6 +177,11 @@ int main(int argc, char** argv)
         } else if (a == "--xmltv") {
             if (!value(xmltvPath))
                 return usageError("--xmltv needs a file");
+        } else if (a == "--ts") {
+            std::string path;
+            if (!value(path))
+                return usageError("--ts needs a file");
+            tsPaths.push_back(path);
         } else if (a == "--offline") {
             if (!value(offlineDir))
                 return usageError("--offline needs a directory");
@@ -196,8 +207,8 @@ int main(int argc, char** argv)
             return usageError("unknown argument " + a);
         }
     }
-    if (xmltvPath.empty())
-        return usageError("give the guide with --xmltv FILE");
+    if (xmltvPath.empty() == tsPaths.empty())
+        return usageError("give the guide with one of --xmltv FILE or --ts FILE");
     if (offlineDir.empty() == root.empty())
         return usageError("give one of --offline DIR or --root DIR");
     if (!configPath.empty() && offlineDir.empty())
@@ -209,8 +220,16 @@ int main(int argc, char** argv)
     importer::Report report;
     importer::SourceGuide guide;
     std::string error;
-    if (!importer::XmltvReader().readFile(xmltvPath, guide, report, &error))
+    importer::EitSource eit;
+    const bool read = xmltvPath.empty() ? eit.readFiles(tsPaths, guide, report, &error)
+                                        : importer::XmltvReader().readFile(xmltvPath, guide, report, &error);
+    if (!read)
         return failure(error + "; the offline files and settings are left as they were");
+    if (guide.programmes.empty())
+        return failure(guide.name + ": the guide holds no programme; the offline files and settings are left as "
+                                    "they were");
+    // A stream's own clock says when it was broadcast, as a logging run would have been made then.
+    const std::time_t now = eit.streamTime() ? *eit.streamTime() : std::time(nullptr);
 
     // Where the set goes: receiver paths inside the root, or paths of this machine.
     std::string dir, config, text;
@@ -267,7 +286,6 @@ int main(int argc, char** argv)
         return failure(guide.name + ": no channel of the guide is a service the box knows; the offline files "
                                     "and settings are left as they were");
 
-    const std::time_t now = std::time(nullptr);
     if (!firstDay)
         firstDay = defaultFirstDay(guide, channels, now);
     importer::WeekOptions options;
