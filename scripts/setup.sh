@@ -21,7 +21,7 @@ shift || true
 packages=(
   build-essential cmake ninja-build pkg-config
   libsigc++-3.0-dev libfreetype-dev fonts-urw-base35 libpng-dev libsdl2-dev
-  libdvbv5-dev libcpp-httplib-dev
+  libdvbv5-dev libcpp-httplib-dev libexpat1-dev zlib1g-dev
 )
 # The tests on top: unit tests and benchmarks, the browser test (chromium driven by
 # python3-selenium through chromium-driver), the window test (Xvfb, xdotool), the

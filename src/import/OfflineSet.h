@@ -1,0 +1,47 @@
+#pragma once
+// Puts an import's four offline files and the settings in place as one set.
+// Everything is written and synced to fresh temporary files first; only then
+// are they renamed into place, one after another with nothing in between, the
+// settings last. Until then, and after any failure, the previous files and
+// settings stay as they were. Paths are receiver paths inside the box's root
+// (host::setFileSystemRoot), or paths of this machine when no root is set.
+//
+// commit() is the one place that knows how a set is put in place, so that a
+// different commit (a generation folder switched by one rename) replaces it alone.
+#include <array>
+#include <string>
+
+namespace importer {
+
+struct OfflineSet {
+    std::string directory;  // the offline folder
+    std::array<std::string, 4> files; // channels.gep, themes.gep, titles.gep, summaries.gep
+    std::string configFile;
+    std::string config;
+};
+
+// flock on ".gep.lock" in the offline folder, which a logging run takes too.
+class OfflineSetLock {
+public:
+    explicit OfflineSetLock(const std::string& directory);
+    ~OfflineSetLock();
+    OfflineSetLock(const OfflineSetLock&) = delete;
+    OfflineSetLock& operator=(const OfflineSetLock&) = delete;
+    // False with *error when the lock file cannot be made or another run holds it.
+    bool held(std::string* error) const;
+
+private:
+    int m_fd = -1;
+    std::string m_error;
+};
+
+class OfflineSetWriter {
+public:
+    static constexpr const char* kNames[4] = {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"};
+    static constexpr const char* kLockFile = ".gep.lock";
+
+    // False with *error naming the file when any part of the set could not be written.
+    static bool commit(const OfflineSet& set, std::string* error);
+};
+
+} // namespace importer

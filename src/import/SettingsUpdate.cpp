@@ -1,0 +1,131 @@
+#include "import/SettingsUpdate.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace importer {
+namespace {
+
+// The plug-in's keys in the order it tests them.
+const char* const kKeys[] = {"type=",       "EPGService", "FontDim=", "TimerStart", "TimerEnd",
+                             "LocalTimeOffset", "OfflinePath", "OfflineLog", "LogDate", "LogValue",
+                             "LogPos",      "channFilters", ">"};
+
+std::string keyOf(const std::string& line)
+{
+    for (const char* k : kKeys)
+        if (line.find(k) != std::string::npos)
+            return k;
+    return std::string();
+}
+
+std::string valueOf(const std::string& line)
+{
+    const size_t eq = line.find('=');
+    return eq == std::string::npos ? line : line.substr(eq + 1);
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t nl = text.find('\n', from);
+        if (nl == std::string::npos)
+            nl = text.size();
+        out.push_back(text.substr(from, nl - from));
+        from = nl + 1;
+    }
+    return out;
+}
+
+std::string logLines(const LogFigures& f)
+{
+    std::string s = "LogDate=" + std::to_string(f.logDate) + "\nLogValue=";
+    for (size_t i = 0; i < f.counts.size(); ++i)
+        s += (i ? "," : "") + std::to_string(f.counts[i]);
+    s += "\nLogPos=";
+    for (size_t i = 0; i < f.positions.size(); ++i)
+        s += (i ? "," : "") + std::to_string(f.positions[i]);
+    return s + "\n";
+}
+
+} // namespace
+
+SavedSettings SettingsUpdate::read(const std::string& text)
+{
+    SavedSettings s;
+    s.found = !text.empty();
+    for (const std::string& line : lines(text)) {
+        const std::string key = keyOf(line);
+        if (key == "LogDate") {
+            s.logDate = std::atoi(valueOf(line).c_str());
+        } else if (key == "channFilters") {
+            s.filters = valueOf(line);
+        } else if (key == "OfflinePath") {
+            s.offlinePath = valueOf(line);
+        } else if (key == "EPGService") {
+            // 1:0:1:SID:TSID:ONID:NAMESPACE:... - the namespace is the seventh field.
+            const std::string ref = valueOf(line);
+            std::vector<std::string> fields;
+            for (size_t from = 0;;) {
+                const size_t colon = ref.find(':', from);
+                fields.push_back(ref.substr(from, colon == std::string::npos ? std::string::npos : colon - from));
+                if (colon == std::string::npos)
+                    break;
+                from = colon + 1;
+            }
+            s.earlyMorningRule = fields.size() > 6 && fields[6].find("8200") != std::string::npos;
+        }
+    }
+    return s;
+}
+
+std::string SettingsUpdate::apply(const std::string& text, const LogFigures& f)
+{
+    const std::string filter = "channFilters=" + f.filters + "\n";
+    const std::string mode = "OfflineLog=1\n";
+    if (text.empty()) {
+        // A new file in the plug-in's own layout, with its start-up settings.
+        return "name=Orvalis\ndesc=Weekly programme guide\ndepend=\ntype=2\nneedfb=0\nneedrc=0\nneedlcd=0\n"
+               "enigmaplugin=1\nEPGService=1:0:1:0:0:0:0:0:0:0:\nFontDim=20,17\nTimerStart=0\nTimerEnd=0\n"
+               "LocalTimeOffset=0\n" +
+               filter + "OfflinePath=/hdd/orvalis/\n" + (f.useOffline ? mode : "OfflineLog=0\n") + logLines(f) +
+               "LastSearch:\n";
+    }
+    // The figures go where the plug-in writes them: the filter before OfflinePath,
+    // the log lines after OfflineLog (the out-of-date warning reads that first).
+    std::string out;
+    bool filterDone = false, logDone = false;
+    for (const std::string& line : lines(text)) {
+        const std::string key = keyOf(line);
+        if (key == "channFilters" || key == "LogDate" || key == "LogValue" || key == "LogPos")
+            continue;
+        if (key == "OfflinePath" && !filterDone) {
+            out += filter;
+            filterDone = true;
+        }
+        if (key == "OfflineLog") {
+            out += f.useOffline ? mode : line + "\n";
+            if (!logDone)
+                out += logLines(f);
+            logDone = true;
+            continue;
+        }
+        if (line.rfind("LastSearch:", 0) == 0) {
+            if (!filterDone)
+                out += filter;
+            if (!logDone)
+                out += (f.useOffline ? mode : std::string()) + logLines(f);
+            filterDone = logDone = true;
+        }
+        out += line + "\n";
+    }
+    if (!filterDone)
+        out += filter;
+    if (!logDone)
+        out += (f.useOffline ? mode : std::string()) + logLines(f);
+    return out;
+}
+
+} // namespace importer

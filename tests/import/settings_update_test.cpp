@@ -1,0 +1,72 @@
+// orvalis.cfg after an import: the log figures and the filter replace their lines
+// where the plug-in writes them, every other line stays, and the lines are judged by
+// the plug-in's own key rule.
+#include "import/SettingsUpdate.h"
+
+#include <gtest/gtest.h>
+
+using namespace importer;
+
+namespace {
+
+LogFigures figures()
+{
+    LogFigures f;
+    f.logDate = 1796706000;
+    f.counts = {3, 2, 40, 12};
+    f.positions = {0, 0, 17, 900, 0, 0, 0, 1200};
+    f.filters = "101";
+    return f;
+}
+
+const char* kFile = "name=Orvalis\ndesc=Weekly programme guide\ndepend=\ntype=2\nneedfb=0\nneedrc=0\nneedlcd=0\n"
+                    "enigmaplugin=1\nEPGService=1:0:1:1F40:BB9:13E:820000:0:0:0:\nFontDim=22,18\nTimerStart=5\n"
+                    "TimerEnd=10\nLocalTimeOffset=-3600\nchannFilters=0011\nOfflinePath=/media/hdd/epg/\n"
+                    "OfflineLog=1\nLogDate=1795000000\nLogValue=4,1,10,2\nLogPos=1,2,3,4,5,6,7,8\nLastSearch:\n"
+                    ">news\n>LogDate lover\n";
+
+} // namespace
+
+TEST(SettingsUpdate, ReadsWhatTheImportNeeds)
+{
+    const SavedSettings s = SettingsUpdate::read(kFile);
+    EXPECT_TRUE(s.found);
+    // The search string holding a key is that key's line to the plug-in: it is read last.
+    EXPECT_EQ(s.logDate, 0);
+    EXPECT_EQ(s.filters, "0011");
+    EXPECT_EQ(s.offlinePath, "/media/hdd/epg/");
+    EXPECT_TRUE(s.earlyMorningRule);
+    EXPECT_FALSE(SettingsUpdate::read("EPGService=1:0:1:1F40:BB9:13E:c00000:0:0:0:\n").earlyMorningRule);
+    EXPECT_FALSE(SettingsUpdate::read("EPGService=1:0:1:8200:8200:8200\n").earlyMorningRule);
+    EXPECT_EQ(SettingsUpdate::read("").offlinePath, "/hdd/orvalis/");
+    EXPECT_EQ(SettingsUpdate::read("LogDate=1795000000\n").logDate, 1795000000);
+}
+
+TEST(SettingsUpdate, FiguresReplaceTheirLinesOthersStay)
+{
+    const std::string out = SettingsUpdate::apply(kFile, figures());
+    EXPECT_EQ(out, "name=Orvalis\ndesc=Weekly programme guide\ndepend=\ntype=2\nneedfb=0\nneedrc=0\nneedlcd=0\n"
+                   "enigmaplugin=1\nEPGService=1:0:1:1F40:BB9:13E:820000:0:0:0:\nFontDim=22,18\nTimerStart=5\n"
+                   "TimerEnd=10\nLocalTimeOffset=-3600\nchannFilters=101\nOfflinePath=/media/hdd/epg/\n"
+                   "OfflineLog=1\nLogDate=1796706000\nLogValue=3,2,40,12\nLogPos=0,0,17,900,0,0,0,1200\n"
+                   "LastSearch:\n>news\n");
+    // Applying twice changes nothing more.
+    EXPECT_EQ(SettingsUpdate::apply(out, figures()), out);
+}
+
+TEST(SettingsUpdate, MissingLinesGoWhereThePluginWritesThem)
+{
+    LogFigures f = figures();
+    f.useOffline = true;
+    const std::string out = SettingsUpdate::apply("type=2\nOfflinePath=/hdd/orvalis/\nOfflineLog=0\nLastSearch:\n>x\n", f);
+    EXPECT_EQ(out, "type=2\nchannFilters=101\nOfflinePath=/hdd/orvalis/\nOfflineLog=1\nLogDate=1796706000\n"
+                   "LogValue=3,2,40,12\nLogPos=0,0,17,900,0,0,0,1200\nLastSearch:\n>x\n");
+    EXPECT_EQ(SettingsUpdate::apply("type=2", figures()),
+              "type=2\nchannFilters=101\nLogDate=1796706000\nLogValue=3,2,40,12\nLogPos=0,0,17,900,0,0,0,1200\n");
+    // No file yet: the plug-in's whole layout, its start-up settings, and the figures.
+    const std::string fresh = SettingsUpdate::apply("", f);
+    EXPECT_EQ(fresh.rfind("name=Orvalis\n", 0), 0u);
+    EXPECT_NE(fresh.find("\nchannFilters=101\nOfflinePath=/hdd/orvalis/\nOfflineLog=1\nLogDate=1796706000\n"),
+              std::string::npos);
+    EXPECT_EQ(SettingsUpdate::read(fresh).offlinePath, "/hdd/orvalis/");
+}
