@@ -55,8 +55,8 @@ TEST_F(TimerProposalTest, DaysAreCountedForwardFromTheBroadcastDay)
     // Thursday 20:00 two days ahead; Monday (the day before) six days ahead, never past.
     EXPECT_EQ(proposeTimer(tuesdayMorning, 4, 20, 0, 30).start, at(2026, 12, 10, 20, 0));
     EXPECT_EQ(proposeTimer(tuesdayMorning, 1, 20, 0, 30).start, at(2026, 12, 14, 20, 0));
-    // Day 7 is a Sunday.
-    EXPECT_EQ(proposeTimer(tuesdayMorning, 7, 9, 0, 30).start, at(2026, 12, 13, 9, 0));
+    // Day 7 is the eighth day: a week after today's broadcast day.
+    EXPECT_EQ(proposeTimer(tuesdayMorning, 7, 9, 0, 30).start, at(2026, 12, 15, 9, 0));
     // Margins and local offset on whole minutes, whatever the second of the base time.
     startOffs = 5;
     endOffs = 10;
@@ -67,8 +67,9 @@ TEST_F(TimerProposalTest, DaysAreCountedForwardFromTheBroadcastDay)
     startOffs = endOffs = localOffs = 0;
 
     // 03:00 on Tuesday still belongs to Monday's broadcast day.
+    // Monday 22:00 is over by then: its next showing is a week on, never in the past.
     const time_t tuesdayNight = today(2026, 12, 8, 3, 0);
-    EXPECT_EQ(proposeTimer(tuesdayNight, 1, 22, 0, 30).start, at(2026, 12, 7, 22, 0));
+    EXPECT_EQ(proposeTimer(tuesdayNight, 1, 22, 0, 30).start, at(2026, 12, 14, 22, 0));
     EXPECT_EQ(proposeTimer(tuesdayNight, 1, 4, 0, 30).start, at(2026, 12, 8, 4, 0));
     EXPECT_EQ(proposeTimer(tuesdayNight, 2, 21, 0, 30).start, at(2026, 12, 8, 21, 0));
 
