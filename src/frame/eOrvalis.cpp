@@ -19,7 +19,9 @@
 #include "ui/eChanThemeSel.h"
 #include "ui/eSearch.h"
 
+#include <algorithm>
 #include <clocale>
+#include <cstdint>
 #include <ctime>
 #include <libintl.h>
 
@@ -219,21 +221,25 @@ void eOrvalis::findBouquets()
     if (eService* record = si->addRef(chosen)) {
         const eString serviceName = record->service_name;
         si->removeRef(chosen);
-        // Without a running event the editor still opens, with no duration: the user
-        // chose the service to set a timer on it and gives the length himself.
+        // The timer runs from now to the end of the running event. Without one the
+        // editor still opens, with no length: the user chose the service to set a timer
+        // on it and gives the length himself (the editor refuses a timer without one).
+        time_t now = timeSource();
+        struct tm local;
+        localtime_r(&now, &local);
+        const time_t start = mktime(&local);
         int duration = 0;
         if (EITEvent* event = eEPGCache::instance->lookupEvent(chosen, 0, false)) {
             eString shortText;
             LocalEventData().getLocalData(event, &description, &shortText, nullptr);
             if (!shortText.empty() && shortText != description)
                 description += " - " + shortText;
-            duration = event->duration;
+            // In whole minutes, as the editor keeps it, up to the event's end.
+            const int64_t end = static_cast<int64_t>(event->start_time) + event->duration;
+            const int64_t left = std::clamp<int64_t>(end - start, 0, event->duration);
+            duration = static_cast<int>((left + 59) / 60 * 60);
             delete event;
         }
-        time_t now = time(nullptr);
-        struct tm local;
-        localtime_r(&now, &local);
-        const time_t start = mktime(&local);
 
         eServiceReference reference = chosen;
         reference.setDescription(serviceName + "/" + description);

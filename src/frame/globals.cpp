@@ -56,9 +56,15 @@ bool isFilter = false;
 bool evprogrsel = false;
 FILE* filecfg = nullptr;
 
+namespace {
+time_t systemTime() { return time(nullptr); }
+} // namespace
+
+time_t (*timeSource)() = systemTime;
+
 void CurrentTime()
 {
-    time_t now = time(nullptr);
+    time_t now = timeSource();
     struct tm t;
     localtime_r(&now, &t);
     oggi = t.tm_wday;

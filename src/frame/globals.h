@@ -75,6 +75,8 @@ extern bool isFilter;
 extern bool evprogrsel;
 extern FILE* filecfg;
 
+// "Now" for every date the plug-in computes: the system time unless a test sets another.
+extern time_t (*timeSource)();
 // Refreshes oggi, ieri, currDay and datattuale from the local time.
 void CurrentTime();
 // Lower-cases A-Z in place, except the first byte (broadcast names arrive in capitals).

@@ -78,9 +78,9 @@ bool parseTitleLine(const std::string& raw, TitleLine& out)
     out.title = f[4];
     out.duration = cfgline::parseNumber(f[5]);
     out.theme = static_cast<int>(hexValue(f[6]) & 0xFF);
-    // Indices that would reach past the tables have no meaning: the line is skipped.
-    return out.channel >= 0 && out.channel < kMaxChannels && out.day >= 0 && out.day <= 7 &&
-           out.theme < kThemeRecords;
+    // Indices that would reach past the tables have no meaning: the line is skipped. A
+    // theme slot without a record (255) is kept: the programme is listed without theme.
+    return out.channel >= 0 && out.channel < kMaxChannels && out.day >= 0 && out.day <= 7;
 }
 
 TitlesFileReader::~TitlesFileReader()

@@ -27,4 +27,15 @@ void moveForwardToWeekday(struct tm& t, int k)
         addDays(t, k - w + 7);
 }
 
+struct tm broadcastDayOf(time_t t)
+{
+    struct tm day;
+    localtime_r(&t, &day);
+    if (day.tm_hour <= 5)
+        addDays(day, -1);
+    return day;
+}
+
+struct tm broadcastNow() { return broadcastDayOf(timeSource()); }
+
 } // namespace ui

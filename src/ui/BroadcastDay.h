@@ -12,5 +12,10 @@ void applySixOClockRule(struct tm& t);
 void moveForwardToWeekday(struct tm& t, int k);
 // Adds days to t and normalises it, keeping the time of day.
 void addDays(struct tm& t, int days);
+// Now (timeSource) broken down, dated to its broadcast day: before 06:00 the day
+// before, with the hour of now kept.
+struct tm broadcastNow();
+// The same for any time.
+struct tm broadcastDayOf(time_t t);
 
 } // namespace ui

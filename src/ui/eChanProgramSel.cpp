@@ -7,6 +7,7 @@
 #include "host/gui/eMessageBox.h"
 #include "ui/BroadcastDay.h"
 #include "ui/RowText.h"
+#include "ui/TimerProposal.h"
 #include "ui/eListBoxLista1.h"
 #include "ui/eListBoxProgrammi.h"
 
@@ -117,6 +118,8 @@ eChanProgramSel::eChanProgramSel() : eWindow(0)
 
 eChanProgramSel::~eChanProgramSel() = default;
 
+time_t eChanProgramSel::listBase() { return offlinelog == 1 ? static_cast<time_t>(logDate) : timeSource(); }
+
 void eChanProgramSel::setDateLabel(const struct tm& day)
 {
     eString s;
@@ -125,7 +128,7 @@ void eChanProgramSel::setDateLabel(const struct tm& day)
 
 void eChanProgramSel::fillcomboday()
 {
-    const time_t now = time(nullptr);
+    const time_t now = timeSource();
     localtime_r(&now, &currDay);
     struct tm base;
     if (offlinelog == 1) {
@@ -189,7 +192,7 @@ void eChanProgramSel::dayChanged(eListBoxEntryText* entry)
     if (!entry)
         return;
     const int k = static_cast<int>(reinterpret_cast<intptr_t>(entry->getKey()));
-    const time_t now = offlinelog == 1 ? static_cast<time_t>(logDate) : time(nullptr);
+    const time_t now = offlinelog == 1 ? static_cast<time_t>(logDate) : timeSource();
     localtime_r(&now, &currDay);
     ui::applySixOClockRule(currDay);
     ui::moveForwardToWeekday(currDay, k);
@@ -223,18 +226,16 @@ void eChanProgramSel::selectionChanged(eListBoxProgrammi*)
     eListBoxProgrammi* row = evprogrs->getCurrent();
     if (!row)
         return;
-    const time_t now = time(nullptr);
-    struct tm day;
-    localtime_r(&now, &day);
-    ui::applySixOClockRule(day);
-    const int wday = row->wday == 7 ? 0 : row->wday;
-    ui::moveForwardToWeekday(day, wday);
     themeLabel->setText(row->theme.empty() ? eString("unknow") : row->theme);
+    // The date the timer of this row would be set for: the eighth day a week after
+    // today, a showing that is over a week on.
     eString date;
-    if (wday >= 0 && wday <= 6)
-        date.sprintf("%s %02d-%02d  ", weekD[wday].c_str(), day.tm_mday, day.tm_mon + 1);
-    else
+    if (row->wday >= 0 && row->wday <= 7) {
+        const struct tm day = listingDate(listBase(), timeSource(), row->wday, row->hour, row->min, row->duration);
+        date.sprintf("%s %02d-%02d  ", weekD[row->wday].c_str(), day.tm_mday, day.tm_mon + 1);
+    } else {
         date = "unknow";
+    }
     lbdate->setText(date);
 }
 

@@ -62,8 +62,17 @@ public:
     void beginListing();
     enum class Listed { no, yes, stop };
     // Applies the mode's filters to a decoded record filed under `day` (0..7) and adds
-    // its row; stop when a day or channel listing has reached another day.
-    Listed listRecord(const TitleRecord& record, int day);
+    // its row; stop when a day or channel listing has reached another day. fullTitle,
+    // when given, is the whole title where the record holds only its first bytes.
+    Listed listRecord(const TitleRecord& record, int day, const eString* fullTitle = nullptr);
+    // Where a listing begins: the day and hour to start from, and today's broadcast
+    // weekday (the week's first day).
+    struct ListingStart {
+        int day;
+        int hour;
+        int today;
+    };
+    ListingStart listingStart() const;
     // Ends the atomic update, sets the window title and, in search mode, the labels.
     void finishListing();
 
@@ -76,6 +85,8 @@ public:
     eComboBox* comboday = nullptr;
 
 private:
+    // The time rows are dated from: now, or the logging run's time offline.
+    static time_t listBase();
     void setDateLabel(const struct tm& day);
     // The channel's service is known to the host with a name (asked once per listing).
     bool channelShown(int index);

@@ -27,13 +27,9 @@ int eChanProgramSel::GetTitlesOff()
     progress.progress.setForegroundColor(eSkin::getActive()->queryColor("std_dred"));
     progress.show();
 
-    // Today from the current hour; yesterday's broadcast day, after midnight, from the
-    // current hour as well; any other day from 06:00.
-    const bool today = currDay.tm_wday == oggi && currDay.tm_hour >= 6;
-    const bool lateYesterday = currDay.tm_wday == ieri && currDay.tm_hour <= 5;
-    const int startHour = today || lateYesterday ? currDay.tm_hour : 6;
     // The days in the file already carry the early-morning rule and the overflow day.
-    const bool found = file.seek(currDay.tm_wday, startHour);
+    const ListingStart from = listingStart();
+    const bool found = file.seek(from.day, from.hour);
     progress.progress.setPerc(file.percent());
 
     beginListing();
@@ -50,7 +46,9 @@ int eChanProgramSel::GetTitlesOff()
         r.summaryId = line.id;
         std::strncpy(r.title, line.title.c_str(), kTitleTextLength);
         progress.progress.setPerc(file.percent());
-        if (listRecord(r, line.day) == Listed::stop)
+        // The file keeps the whole title: the listing shows all of it.
+        const eString title(line.title);
+        if (listRecord(r, line.day, &title) == Listed::stop)
             break;
     }
     progress.hide();

@@ -82,10 +82,8 @@ void eChanProgramSel::progTimer()
     const eListBoxProgrammi* row = evprogrs->getCurrent();
     if (!row)
         return;
-    const time_t base = offlinelog == 1 ? static_cast<time_t>(logDate) : time(nullptr);
-    const TimerProposal proposal = proposeTimer(base, row->wday, row->hour, row->min, row->duration);
-    // The list keeps the timer's start as its day until a day is chosen again.
-    currDay = proposal.day;
+    // The list keeps its own day: the timer's date is the proposal's alone.
+    const TimerProposal proposal = proposeTimer(listBase(), timeSource(), row->wday, row->hour, row->min, row->duration);
     const eString service = row->service;
     const eString title = row->title;
     hide();

@@ -1,6 +1,7 @@
 // The programme list's titles from the air, and the listing steps that the reader of
 // the offline titles file shares with it.
 #include "broadcast/DemuxAccess.h"
+#include "broadcast/TitlePass.h"
 #include "broadcast/TitleRecord.h"
 #include "frame/ProgressWindow.h"
 #include "frame/globals.h"
@@ -8,19 +9,14 @@
 #include "host/gui/eButton.h"
 #include "host/gui/eComboBox.h"
 #include "host/gui/eListBox.h"
+#include "ui/BroadcastDay.h"
 #include "ui/RowText.h"
 #include "ui/eChanProgramSel.h"
 #include "ui/eListBoxProgrammi.h"
 
-#include <array>
 #include <cstring>
-#include <vector>
 
 namespace {
-
-// A guard beside the pass marker: a carousel whose sections never repeat (a broken
-// stream) still ends. A week of a busy transponder is some 10000 sections.
-constexpr int kMaxReads = 400000;
 
 // The bar runs to 100 % about once per carousel pass and starts again. The full scale
 // is the title count of the last logging run, or the start-up guess before any.
@@ -42,32 +38,6 @@ private:
     long m_scale;
     long m_k = 0;
 };
-
-// Tells when a carousel has come round: the first few sections read, whatever their
-// length, arrive again in a row. A run of several makes an identical odd section
-// repeated within a pass no reason to stop.
-class PassDetector {
-public:
-    // True when this section completes the second showing of the opening run.
-    bool cameRound(const uint8_t* section, int length)
-    {
-        std::vector<uint8_t> s(section, section + length);
-        if (m_opening.size() < kRun) {
-            m_opening.push_back(std::move(s));
-            return false;
-        }
-        m_matched = s == m_opening[m_matched] ? m_matched + 1 : (s == m_opening[0] ? 1 : 0);
-        return m_matched == kRun;
-    }
-
-private:
-    static constexpr size_t kRun = 4;
-    std::vector<std::vector<uint8_t>> m_opening;
-    size_t m_matched = 0;
-};
-
-// Carousel order of an hour within a day: with the early-morning rule, 00-05 follow 23.
-int hourOrder(int hour, bool earlyMorning) { return earlyMorning && hour <= 5 ? hour + 24 : hour; }
 
 eString themeText(int slot)
 {
@@ -115,13 +85,15 @@ bool eChanProgramSel::channelShown(int index)
     return m_known[index];
 }
 
-eChanProgramSel::Listed eChanProgramSel::listRecord(const TitleRecord& r, int day)
+eChanProgramSel::Listed eChanProgramSel::listRecord(const TitleRecord& r, int day, const eString* fullTitle)
 {
     if ((FilterSearch == 0 || FilterSearch == 1) && day != currDay.tm_wday)
         return Listed::stop;
-    // A record naming no channel of the table, or no theme record, is passed over.
-    if (!r.channelValid() || !r.themeValid())
+    // A record naming no channel of the table is passed over; one whose theme slot has
+    // no record (255 among them) is listed with an empty theme.
+    if (!r.channelValid())
         return Listed::no;
+    const eString title = fullTitle ? *fullTitle : eString(r.title);
     const int ch = r.channelIndex();
     eString service;
     switch (FilterSearch) {
@@ -136,7 +108,7 @@ eChanProgramSel::Listed eChanProgramSel::listRecord(const TitleRecord& r, int da
         service = selService;
         break;
     case 3: {
-        eString upper(r.title);
+        eString upper(title);
         if (channFilter[ch] != "1" || upper.upper().find(searchString) == eString::npos || !channelShown(ch))
             return Listed::no;
         service = channel_paths[ch];
@@ -145,7 +117,7 @@ eChanProgramSel::Listed eChanProgramSel::listRecord(const TitleRecord& r, int da
     default:
         return Listed::no;
     }
-    new eListBoxProgrammi(evprogrs, day, r.hour, r.minute, themeText(r.themeSlot), r.title, r.duration, service,
+    new eListBoxProgrammi(evprogrs, day, r.hour, r.minute, themeText(r.themeSlot), title, r.duration, service,
                           static_cast<int>(r.summaryId), m_rows++);
     return Listed::yes;
 }
@@ -162,10 +134,11 @@ void eChanProgramSel::finishListing()
         setText(ui::serviceName(selService));
         break;
     case 3: {
+        // The search began now: the label dates today's broadcast day.
         comboday->hide();
+        const struct tm today = ui::broadcastNow();
         eString date;
-        lbdate->setText(date.sprintf("%s %02d-%02d  ", weekD[currDay.tm_wday % 8].c_str(), currDay.tm_mday,
-                                     currDay.tm_mon + 1));
+        lbdate->setText(date.sprintf("%s %02d-%02d  ", weekD[today.tm_wday].c_str(), today.tm_mday, today.tm_mon + 1));
         eListBoxProgrammi* current = evprogrs->getCurrent();
         if (current && !current->theme.empty())
             themeLabel->setText(current->theme);
@@ -175,6 +148,19 @@ void eChanProgramSel::finishListing()
     }
     if (evprogrs->getCount() > 0)
         setFocus(evprogrs);
+}
+
+eChanProgramSel::ListingStart eChanProgramSel::listingStart() const
+{
+    const struct tm now = ui::broadcastNow();
+    // A search always starts now, whatever day was browsed last.
+    if (FilterSearch == 3)
+        return {now.tm_wday, now.tm_hour, now.tm_wday};
+    // A day listing starts at the hour of currDay when it is today's broadcast day
+    // (after midnight still yesterday's), otherwise at 06:00.
+    const int day = currDay.tm_wday % 7;
+    const bool today = day == oggi || (day == ieri && currDay.tm_hour <= 5);
+    return {day, today ? currDay.tm_hour : 6, now.tm_wday};
 }
 
 int eChanProgramSel::GetTitles()
@@ -190,71 +176,33 @@ int eChanProgramSel::GetTitles()
         progress.hide();
         return -1;
     }
-    const bool early = earlyMorningRule();
-    const int startHour = currDay.tm_wday == oggi ? currDay.tm_hour : 6;
-    const int startOrder = hourOrder(startHour, early);
     PassProgress bar(progress.progress);
-
-    // Seek the first record of the selected day at or after the start hour: a record
-    // inside that span whose predecessor is outside it, or earlier (the carousel came
-    // round). An hour without programmes thus starts the listing at the next one. The
-    // seek gives up after one full pass of the carousel.
-    auto inside = [&](int day, int hour) { return day == currDay.tm_wday && hourOrder(hour, early) >= startOrder; };
-    PassDetector pass;
-    bool havePrevious = false;
-    int prevDay = 0, prevHour = 0;
-    int len = 0;
-    for (int reads = 0;; ++reads) {
-        len = readSection(fd);
-        if (len <= 0 || reads >= kMaxReads) {
-            closeSectionFilter(fd);
-            progress.hide();
-            return -2;
-        }
-        bar.advance();
-        if (len == kTitleSectionLength) {
-            int day, hour;
-            decodeTitleDayHour(buffer[5], early, day, hour);
-            const bool wrapped = havePrevious && hourOrder(prevHour, early) > hourOrder(hour, early) && prevDay == day;
-            if (inside(day, hour) && havePrevious && (!inside(prevDay, prevHour) || wrapped))
-                break;
-            prevDay = day;
-            prevHour = hour;
-            havePrevious = true;
-        }
-        if (pass.cameRound(buffer, len)) {
-            closeSectionFilter(fd);
-            progress.hide();
-            return -2;
-        }
-    }
-
-    std::array<uint8_t, kTitleSectionLength> endMarker;
-    std::memcpy(endMarker.data(), buffer, kTitleSectionLength);
-    progress.progress.setForegroundColor(eSkin::getActive()->queryColor("std_dgreen"));
-    beginListing();
-    DayChangeCounter days;
-    bool stop = false;
-    for (int reads = 0;; ++reads) {
-        if (len == kTitleSectionLength) {
-            TitleRecord record;
-            decodeTitleRecord(buffer, len, early, record);
-            if (days.beyondWeek())
-                stop = true;
-            if (listRecord(record, days.file(record.day)) == Listed::stop)
-                stop = true;
+    TitlePass pass;
+    const bool read = pass.read(fd, [&](int length) {
+        if (length == kTitleSectionLength)
             bar.advance();
-        }
-        if (stop || reads >= kMaxReads)
-            break;
-        len = readSection(fd);
-        // A failed read ends the collection as the end of the pass does.
-        if (len <= 0)
-            break;
-        if (len == kTitleSectionLength && std::memcmp(endMarker.data(), buffer, kTitleSectionLength) == 0)
-            break;
-    }
+    });
     closeSectionFilter(fd);
+    if (!read) {
+        progress.hide();
+        return -2;
+    }
+    progress.progress.setForegroundColor(eSkin::getActive()->queryColor("std_dgreen"));
+
+    const bool early = earlyMorningRule();
+    const ListingStart from = listingStart();
+    pass.order(from.today, early);
+    const auto& week = pass.week();
+    beginListing();
+    // The selected day's block of this week from the start hour on (the first
+    // programme after it when none starts then); a search runs on to the week's end,
+    // over the whole pass when it does not hold today.
+    size_t first = pass.dayStart(from.day, from.hour, early);
+    if (FilterSearch == 3 && !pass.hasDay(from.day))
+        first = 0;
+    for (size_t i = first; i < week.size(); ++i)
+        if (listRecord(week[i].record, week[i].day) == Listed::stop)
+            break;
     progress.hide();
     finishListing();
     return 0;

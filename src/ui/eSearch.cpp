@@ -63,7 +63,8 @@ eSearch::eSearch() : eWindow(0)
     inputField->setHelpText(" Press OK and insert search string.");
     inputField->setMaxChars(50);
     inputField->setText("");
-    inputField->setUseableChars("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
+    // Letters, digits and the blank between words ("news flash").
+    inputField->setUseableChars("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ");
     inputField->loadDeco();
 
     startButton = new eButton(this, nullptr, 1, "eButton");

@@ -3,6 +3,8 @@
 #include "host/gui/eButton.h"
 #include "host/gui/eLabel.h"
 
+#include <algorithm>
+
 namespace {
 eLabel* footLabel(eWidget* parent, int x, int y, int w, int align, const eString& text)
 {
@@ -41,10 +43,10 @@ eTramaview::eTramaview(eString summary, eString title, eString when, eString cha
     previousMarker = footLabel(this, W / 2 - 80, H - 30, 40, eLabel::alignRight, "<");
     nextMarker = footLabel(this, W / 2 + 40, H - 30, 40, eLabel::alignLeft, ">");
 
-    // A row past the table has no record of its own: paging starts from the last one.
-    pos_buffer = n < nb_buffer ? n : nb_buffer - 1;
-    if (pos_buffer < 0)
-        pos_buffer = 0;
+    // A row past the table has no record: it is shown alone, without paging, so no
+    // other programme's summary comes under its title.
+    m_alone = n < 0 || n >= records();
+    pos_buffer = m_alone ? 0 : n;
     updateMarkers();
 }
 
@@ -59,13 +61,15 @@ void eTramaview::showRecord(int n)
     summaryLabel->setText(r.summary);
 }
 
+int eTramaview::records() { return nb_buffer < kMaxRows ? nb_buffer : kMaxRows; }
+
 void eTramaview::updateMarkers()
 {
-    if (pos_buffer > 0)
+    if (!m_alone && pos_buffer > 0)
         previousMarker->show();
     else
         previousMarker->hide();
-    if (pos_buffer < nb_buffer - 1)
+    if (!m_alone && pos_buffer < records() - 1)
         nextMarker->show();
     else
         nextMarker->hide();
@@ -74,15 +78,21 @@ void eTramaview::updateMarkers()
 int eTramaview::eventHandler(const eWidgetEvent& event)
 {
     if (event.type == eWidgetEvent::evtAction) {
-        const int last = (nb_buffer < kMaxRows ? nb_buffer : kMaxRows) - 1;
-        if (event.action == &i_focusActions->left) {
-            if (pos_buffer > 0 && pos_buffer <= last)
+        const int last = records() - 1;
+        const eAction* a = event.action;
+        if (a == &i_focusActions->left) {
+            if (!m_alone && pos_buffer > 0 && pos_buffer <= last)
                 showRecord(--pos_buffer);
             updateMarkers();
-        } else if (event.action == &i_focusActions->right) {
-            if (pos_buffer < last)
+        } else if (a == &i_focusActions->right) {
+            if (!m_alone && pos_buffer < last)
                 showRecord(++pos_buffer);
             updateMarkers();
+        } else if (a == &i_focusActions->up || a == &i_focusActions->down) {
+            // A long summary scrolls by a page less one line, so the reader keeps his place.
+            const int page = std::max(1, summaryLabel->visibleLines() - 1);
+            summaryLabel->setScrollLine(summaryLabel->getScrollLine() + (a == &i_focusActions->up ? -page : page));
+            return 1;
         }
     }
     return eWindow::eventHandler(event);

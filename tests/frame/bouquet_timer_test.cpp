@@ -95,7 +95,8 @@ TEST_F(BouquetTimer, DescriptionJoinsServiceEventAndShortTextAndTakesTheDuration
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->service, ref(1));
     EXPECT_EQ(t->description, "Uno/News - Headlines");
-    EXPECT_EQ(t->duration, 3600);
+    // From now to the event's end: ten of its sixty minutes are over.
+    EXPECT_EQ(t->duration, 3000);
     // Starts now (the editor keeps hours and minutes).
     EXPECT_LE(t->start, time(nullptr));
     EXPECT_GT(t->start, before - 60);
@@ -109,27 +110,34 @@ TEST_F(BouquetTimer, ShortTextEqualToTheNameOrEmptyIsLeftOut)
     const host::Timer* same = addVia({eRCKey::Down, eRCKey::Ok});
     ASSERT_NE(same, nullptr);
     EXPECT_EQ(same->description, "Uno/News");
-    EXPECT_EQ(same->duration, 1800);
+    EXPECT_EQ(same->duration, 1200);
     // The next one would overlap it on another service, which the editor asks about.
     ASSERT_TRUE(host::TimerStore::instance().remove(0));
     eServiceInterface::getInstance()->service = ref(0);
     const host::Timer* empty = addVia({eRCKey::Down, eRCKey::Down, eRCKey::Ok});
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty->description, "Due/Film");
-    EXPECT_EQ(empty->duration, 5400);
+    EXPECT_EQ(empty->duration, 4800);
 }
 
-TEST_F(BouquetTimer, NoRunningEventOpensTheEditorWithoutDuration)
+TEST_F(BouquetTimer, NoRunningEventOpensTheEditorWithoutDurationAndItRefusesToStoreNoLength)
 {
     // An event that ended a minute ago is not running.
     EITEvent past;
     past.start_time = time(nullptr) - 3660;
     past.duration = 3600;
     eEPGCache::instance->addEvent(ref(3), past);
-    const host::Timer* t = addVia({eRCKey::Down, eRCKey::Down, eRCKey::Down, eRCKey::Ok});
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->description, "Tre/no description is available");
-    EXPECT_EQ(t->duration, 0);
+    FakeFrontend fe;
+    fe.key(eRCKey::Yellow).key(eRCKey::Down).key(eRCKey::Down).key(eRCKey::Down).key(eRCKey::Ok);
+    std::string editor, refusal;
+    fe.then([&] { editor = host::describeScreen(); });
+    fe.key(eRCKey::Ok); // green field: Add timer
+    fe.then([&] { refusal = host::describeScreen(); });
+    fe.key(eRCKey::Ok).key(eRCKey::Exit).key(eRCKey::Exit);
+    EXPECT_EQ(plugin_exec(nullptr), 0);
+    EXPECT_NE(editor.find("Tre/no description is available"), std::string::npos);
+    EXPECT_NE(refusal.find("The timer has no length. Enter its length in minutes."), std::string::npos);
+    EXPECT_TRUE(host::TimerStore::instance().timers().empty());
 }
 
 TEST_F(BouquetTimer, LeavingTheSelectorUsesThePlayingServiceAndAnUnknownOneOpensNothing)

@@ -28,6 +28,26 @@ struct Rec {
     uint32_t summaryId = 1;
 };
 
+// "Now" of the reader while a test runs: set with setNow, read through timeSource.
+inline time_t& fixedNow()
+{
+    static time_t now = 0;
+    return now;
+}
+inline time_t readFixedNow() { return fixedNow(); }
+// Sets now to a local date and time.
+inline void setNow(int year, int month, int day, int hour, int minute = 0)
+{
+    struct tm t {};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_isdst = -1;
+    fixedNow() = mktime(&t);
+}
+
 inline int hourCode(int hour) { return hour <= 5 ? hour : hour <= 11 ? hour + 2 : hour + 4; }
 
 inline std::vector<uint8_t> section(const Rec& r, int serial)
@@ -81,6 +101,9 @@ protected:
         TotTi = 0;
         offlinelog = 0;
         oggi = 1; // Monday: a Tuesday listing starts at 06:00
+        ieri = 0;
+        setNow(2026, 12, 7, 12); // Monday noon
+        timeSource = readFixedNow;
         FilterSearch = 1; // the channel view reads nothing while it is built
         window = std::make_unique<eChanProgramSel>();
         std::memset(&currDay, 0, sizeof currDay);
@@ -90,6 +113,7 @@ protected:
     void TearDown() override
     {
         window.reset();
+        timeSource = systemNow;
         eServiceInterface::getInstance()->clear();
         nsp_curr.clear();
         FilterSearch = 0;
@@ -140,6 +164,7 @@ protected:
         return out;
     }
 
+    time_t (*systemNow)() = timeSource;
     FakeFrontend frontend;
     FakeDemux demux;
     std::unique_ptr<eChanProgramSel> window;

@@ -42,6 +42,15 @@ TEST_F(SearchTest, AnEleventhTextDropsTheOldestAndNothingIsStoredPastTheTable)
     EXPECT_EQ(lastSearch[9], "NEW");
 }
 
+TEST_F(SearchTest, ABlankCanBeTypedBetweenWordsOtherSignsCannot)
+{
+    std::string typed;
+    FakeFrontend fe;
+    fe.text("news flash!").then([&] { typed = host::describeScreen(); }).key(eRCKey::Exit);
+    run(fe);
+    EXPECT_NE(typed.find("\"text\":\"news flash\""), std::string::npos) << typed;
+}
+
 TEST_F(SearchTest, AnEmptyTextGivesTheEmptyStringBoxAndNoSearch)
 {
     std::string screenWithBox, screenAfter;

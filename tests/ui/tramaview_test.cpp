@@ -34,7 +34,7 @@ protected:
     }
 };
 
-TEST_F(TramaviewTest, OneRowShowsNoMarkersAndARowPastTheTablePagesFromTheLastRecord)
+TEST_F(TramaviewTest, OneRowShowsNoMarkersAndARowPastTheTableIsShownAlone)
 {
     nb_buffer = 1;
     {
@@ -45,15 +45,45 @@ TEST_F(TramaviewTest, OneRowShowsNoMarkersAndARowPastTheTablePagesFromTheLastRec
         EXPECT_EQ(v.getText(), "t");
         EXPECT_EQ(pos_buffer, 0);
     }
-    nb_buffer = kMaxRows;
+    nb_buffer = 2400; // more rows than the table has records
+    bufferdatas[kMaxRows - 1].title = "row 1999";
+    bufferdatas[kMaxRows - 2].title = "row 1998";
     eTramaview v("far", "row 2400", "w", "c", 2400);
-    EXPECT_EQ(pos_buffer, kMaxRows - 1);
     EXPECT_TRUE(labelWith(v, "far"));
-    EXPECT_EQ(markers(v), "<");
-    press(v, i_focusActions->right);
-    EXPECT_EQ(pos_buffer, kMaxRows - 1);
+    EXPECT_EQ(markers(v), "");
+    // Paging would put another programme's summary under this one's title: none.
     press(v, i_focusActions->left);
-    EXPECT_EQ(pos_buffer, kMaxRows - 2);
+    press(v, i_focusActions->right);
+    EXPECT_EQ(v.getText(), "row 2400");
+    EXPECT_TRUE(labelWith(v, "far"));
+}
+
+TEST_F(TramaviewTest, UpAndDownScrollALongSummaryLeftAndRightStillPage)
+{
+    std::string plot;
+    for (int i = 0; i < 60; ++i)
+        plot += "Line " + std::to_string(i) + " of a long plot that goes on and on.\n";
+    bufferdatas[1].summary = plot;
+    eTramaview v(plot, "title1", "w", "c", 1);
+    eLabel* summary = labelWith(v, plot);
+    ASSERT_NE(summary, nullptr);
+    const int lines = summary->lineCount();
+    const int visible = summary->visibleLines();
+    ASSERT_GT(lines, visible); // the box holds only part of it
+    press(v, i_focusActions->down);
+    EXPECT_EQ(summary->getScrollLine(), visible - 1);
+    for (int i = 0; i < 100; ++i)
+        press(v, i_focusActions->down);
+    EXPECT_EQ(summary->getScrollLine(), lines - visible); // the last line shows at the bottom
+    press(v, i_focusActions->up);
+    EXPECT_EQ(summary->getScrollLine(), lines - visible - (visible - 1));
+    // Paging shows the next record from its first line.
+    press(v, i_focusActions->right);
+    EXPECT_EQ(v.getText(), "title2");
+    EXPECT_EQ(summary->getScrollLine(), 0);
+    EXPECT_EQ(pos_buffer, 2);
+    press(v, i_focusActions->up); // a short text does not move
+    EXPECT_EQ(summary->getScrollLine(), 0);
 }
 
 } // namespace

@@ -35,6 +35,8 @@ public:
     const eRect& getBoundBox();
     const eRect& getArea() const { return m_area; }
     int lineCount() const { return m_lines; }
+    // Distance of two lines' baselines in the block's font.
+    int lineHeight() const { return m_lineHeight; }
 
     struct Placed {
         const host::Glyph* glyph;

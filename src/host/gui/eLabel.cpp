@@ -4,6 +4,8 @@
 #include "host/gfx/gPainter.h"
 #include "host/gui/JsonWriter.h"
 
+#include <algorithm>
+
 eLabel::eLabel(eWidget* parent, int flags, int takefocus, const char* deco)
     : eDecoWidget(parent, takefocus, deco), m_flags(flags)
 {
@@ -26,6 +28,9 @@ void eLabel::changed(int what)
 {
     if (what == eWidgetEvent::changedText || what == eWidgetEvent::changedFont || what == eWidgetEvent::changedSize)
         dropLayout();
+    // A new text is read from its start.
+    if (what == eWidgetEvent::changedText)
+        m_scrollLine = 0;
 }
 
 void eLabel::setAlign(int align)
@@ -102,10 +107,36 @@ void eLabel::paintText(gPainter* painter, const eRect& rect, const gColor& fore)
         const eRect& box = para->getBoundBox();
         y = (rect.height() - box.height()) / 2 - box.top();
     }
+    y -= m_scrollLine * para->lineHeight();
     painter->setForegroundColor(fore);
     painter->clip(rect);
     painter->renderPara(*para, ePoint(rect.left(), rect.top() + y));
     painter->clippop();
+}
+
+int eLabel::lineCount()
+{
+    const eRect r = textRect();
+    return r.isEmpty() ? 0 : layout(r)->lineCount();
+}
+
+int eLabel::visibleLines()
+{
+    const eRect r = textRect();
+    if (r.isEmpty())
+        return 0;
+    const int h = layout(r)->lineHeight();
+    return h > 0 ? std::max(1, r.height() / h) : 1;
+}
+
+void eLabel::setScrollLine(int line)
+{
+    line = std::min(line, lineCount() - visibleLines());
+    line = std::max(line, 0);
+    if (line == m_scrollLine)
+        return;
+    m_scrollLine = line;
+    invalidate();
 }
 
 void eLabel::redrawWidget(gPainter* painter, const eRect& area)
@@ -123,4 +154,6 @@ void eLabel::describe(host::JsonWriter& out) const
     out.field("flags", m_flags);
     if (!m_shortcutPixmap.empty())
         out.field("shortcutPixmap", std::string(m_shortcutPixmap));
+    if (m_scrollLine > 0)
+        out.field("scrollLine", m_scrollLine);
 }

@@ -21,6 +21,13 @@ public:
     void setShortcutPixmap(const eString& color);
     const eString& getShortcutPixmap() const { return m_shortcutPixmap; }
 
+    // A text longer than the box is read by scrolling: the first line shown (0 = top),
+    // kept within the text. Lines of the laid-out text, and how many fit the box.
+    void setScrollLine(int line);
+    int getScrollLine() const { return m_scrollLine; }
+    int lineCount();
+    int visibleLines();
+
     void redrawWidget(gPainter* painter, const eRect& area) override;
     void describe(host::JsonWriter& out) const override;
 
@@ -44,6 +51,7 @@ protected:
 private:
     eTextPara* m_para = nullptr;
     int m_align = 0;
+    int m_scrollLine = 0;
     int m_flags;
     eString m_shortcutPixmap;
 };

@@ -138,6 +138,11 @@ void eTimerEditView::addTimer()
             eMessageBox::btOK | eMessageBox::iconError, eMessageBox::btOK);
         return;
     }
+    if (duration() <= 0) {
+        ask("The timer has no length. Enter its length in minutes.", eMessageBox::btOK | eMessageBox::iconError,
+            eMessageBox::btOK);
+        return;
+    }
     host::Timer t;
     t.service = m_service;
     t.description = m_description->getText();
