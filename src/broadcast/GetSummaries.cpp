@@ -1,4 +1,5 @@
 #include "broadcast/GetSummaries.h"
+#include "broadcast/CarouselPass.h"
 #include "broadcast/DemuxAccess.h"
 #include "broadcast/SummaryFiler.h"
 #include "broadcast/SummarySection.h"
@@ -6,41 +7,7 @@
 #include "frame/globals.h"
 #include "host/gfx/eSkin.h"
 
-#include <functional>
-#include <string_view>
-#include <vector>
-
 namespace {
-
-// Identifies a section by its bytes.
-uint64_t keyOf(const unsigned char* section, int length)
-{
-    return std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(section), size_t(length)));
-}
-
-// The end of a pass: the first few sections of the pass, met again in the same order.
-// One section alone is not enough, since a summary may be sent twice per pass.
-class PassEnd {
-public:
-    // Called with every section of the pass, the first one included; true when it is over.
-    bool seen(uint64_t key)
-    {
-        if (m_marker.size() < kLength) {
-            m_marker.push_back(key);
-            return false;
-        }
-        if (key == m_marker[m_matched])
-            ++m_matched;
-        else
-            m_matched = key == m_marker[0] ? 1 : 0;
-        return m_matched == m_marker.size();
-    }
-
-private:
-    static constexpr size_t kLength = 4;
-    std::vector<uint64_t> m_marker;
-    size_t m_matched = 0;
-};
 
 // The bar runs up to 100 % about once per pass of TotSu summaries, then starts again.
 class PassProgress {
@@ -78,10 +45,10 @@ int readSummaryCarousel(uint32_t id, const eString& title, eString& result)
     // Seek the first summary section, for at most one pass of the carousel.
     int count = 0;
     int len = 0;
-    PassEnd seekEnd;
+    CarouselPass seek;
     for (;;) {
         len = readSection(fd);
-        if (len <= 0 || count >= kMaxSummarySectionsPerPass || seekEnd.seen(keyOf(buffer, len))) {
+        if (len <= 0 || count >= kMaxSummarySectionsPerPass) {
             closeSectionFilter(fd);
             window.hide();
             return -2;
@@ -90,25 +57,34 @@ int readSummaryCarousel(uint32_t id, const eString& title, eString& result)
         ++count;
         if (isSummarySection(buffer, len))
             break;
+        seek.add(buffer, len);
+        if (seek.complete()) {
+            closeSectionFilter(fd);
+            window.hide();
+            return -2;
+        }
     }
-    // That first section is filed when the carousel brings it round again.
-    PassEnd end;
-    end.seen(keyOf(buffer, len));
+    // The pass starts at that first section. It is filed at once: a live carousel
+    // may have dropped it by the time the pass comes round.
+    CarouselPass pass;
+    pass.add(buffer, len);
     window.progress.setForegroundColor(eSkin::getActive()->queryColor("std_dgreen"));
     progress.start(count);
     SummaryFiler filer(id);
+    filer.file(*decodeSummarySection(buffer, len));
 
-    for (int reads = 0; reads < kMaxSummarySectionsPerPass; ++reads) {
+    for (int reads = 0; reads < kMaxSummarySectionsPerPass && !filer.complete(); ++reads) {
         len = readSection(fd);
         if (len <= 0)
-            break; // a stream that stops ends the pass as its marker would
+            break; // a stream that stops ends the pass as its coming round would
+        const bool fresh = pass.add(buffer, len);
         const auto section = decodeSummarySection(buffer, len);
-        if (!section)
-            continue;
-        const bool over = end.seen(keyOf(buffer, len));
-        filer.file(*section);
-        progress.advance();
-        if (over || filer.complete())
+        if (section) {
+            if (fresh)
+                filer.file(*section);
+            progress.advance();
+        }
+        if (pass.complete())
             break;
     }
     closeSectionFilter(fd);

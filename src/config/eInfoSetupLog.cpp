@@ -15,6 +15,7 @@
 #include "offline/TitlesFile.h"
 
 #include <algorithm>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -23,24 +24,50 @@ constexpr int kTuneFlags = 0x28;
 // The plug-in's debug print: it prints nothing.
 void eDebug(const char*) {}
 
-// What the writers change that describes the files: restored when the run's files are not put in place.
-struct FileFigures {
+// What the writers change: the tables they fill and the figures that describe the
+// files. A run whose files are not put in place gives all of it back, so that the
+// settings saved later (counts, day offsets, the channel filter cut to the channel
+// count) still describe the files that are there.
+struct RunState {
+    int channels, themes, titles, summaries;
     int positions[8];
-    int titles;
-    int summaries;
+    int ids[kMaxChannels];
+    eString paths[kMaxChannels];
+    TemaEntry themeTable[kThemeRecords];
+    bool tablesRead;
     void save()
     {
-        std::copy(sizeposition, sizeposition + 8, positions);
+        channels = nb_channels;
+        themes = nb_themes;
         titles = nb_titles;
         summaries = nb_summaries;
+        std::copy(sizeposition, sizeposition + 8, positions);
+        std::copy(channel_ids, channel_ids + kMaxChannels, ids);
+        std::copy(channel_paths, channel_paths + kMaxChannels, paths);
+        std::copy(temalist, temalist + kThemeRecords, themeTable);
+        tablesRead = readThCh;
     }
     void restore() const
     {
-        std::copy(positions, positions + 8, sizeposition);
+        nb_channels = channels;
+        nb_themes = themes;
         nb_titles = titles;
         nb_summaries = summaries;
+        std::copy(positions, positions + 8, sizeposition);
+        std::copy(ids, ids + kMaxChannels, channel_ids);
+        std::copy(paths, paths + kMaxChannels, channel_paths);
+        std::copy(themeTable, themeTable + kThemeRecords, temalist);
+        readThCh = tablesRead;
     }
 };
+
+void showError(const eString& text, const char* caption)
+{
+    eMessageBox box(text, caption, eMessageBox::btOK | eMessageBox::iconError, eMessageBox::btOK, 0);
+    box.show();
+    box.exec();
+    box.hide();
+}
 } // namespace
 
 void eInfoSetup::setStatus(const char* text, const char* background)
@@ -90,19 +117,26 @@ void eInfoSetup::loggaDati()
         return;
     }
 
-    FileFigures before;
-    before.save();
+    // One run at a time in a directory, whichever box starts it.
     offline::LogFileSet files(dir);
+    std::string busy;
+    if (!files.lock(&busy)) {
+        showError(busy, "error");
+        return;
+    }
     files.removeLeftovers();
+    auto before = std::make_unique<RunState>();
+    before->save();
     m_run = &files;
     // Each text is painted before its writer blocks: the box repaints while the demux is read.
-    bool ok = false;
+    bool written = false, ok = false;
     setStatus("Logging Channels and Themes...", "std_dred");
     if (loggaCanaliTemi() == 0) {
         setStatus("Logging Titles...", "std_dred");
         if (loggaTitoli() == 0) {
             setStatus("Logging Summaries...", "std_dred");
-            ok = loggaTrame() == 0 && files.commit();
+            written = loggaTrame() == 0;
+            ok = written && files.commit();
         }
     }
     m_run = nullptr;
@@ -110,8 +144,11 @@ void eInfoSetup::loggaDati()
         setStatus("Done!", "std_dgreen");
         logDate = static_cast<int>(time(nullptr));
     } else {
-        // The previous files stay in place, so must the figures that describe them.
-        before.restore();
+        // The previous files stay in place, so must everything that describes them.
+        before->restore();
+        showError(written ? "The new offline files could not be put in place.\nThe previous files are kept."
+                          : "No whole pass of the EPG tables could be read.\nThe previous offline files are kept.",
+                  "EPG log:");
     }
 
     if (eServiceInterface::getInstance()->service != LastService)

@@ -1,9 +1,8 @@
 #include "offline/ChannelThemeFiles.h"
 #include "broadcast/DemuxAccess.h"
 #include "broadcast/getCanaliTemi.h"
-#include "config/ConfigLine.h"
 #include "frame/globals.h"
-#include "host/platform/FileSystem.h"
+#include "offline/GepFile.h"
 #include "offline/LogFileSet.h"
 
 #include <algorithm>
@@ -88,9 +87,10 @@ void removeNewlines(std::string& s)
 
 void readChannelLine(const std::string& line)
 {
-    // A channel line holds "<>" after a non-empty name; the LogDate line has none.
+    // A channel line holds "<>"; the LogDate line has none. A line keeps its place
+    // whatever its name, even an empty one: the titles name channels by place.
     size_t sep = line.find("<>");
-    if (sep == std::string::npos || sep == 0 || nb_channels >= kMaxChannels)
+    if (sep == std::string::npos || nb_channels >= kMaxChannels)
         return;
     std::string key = line.substr(sep + 2);
     removeNewlines(key);
@@ -116,26 +116,22 @@ void readThemeLine(const std::string& line, int& head)
 
 int getCanaliTemiOff()
 {
-    std::string dir = offlinePath;
-    if (dir.empty())
-        return -3;
-    FILE* f = std::fopen(host::hostPath(offline::offlineFile(dir, offline::kChannelsFile)).c_str(), "r");
-    if (!f)
+    const std::string dir = offlinePath;
+    offline::GepFile channels;
+    if (!channels.open(dir, offline::kChannelsFile))
         return -3;
     nb_channels = 0;
     std::string line;
-    while (cfgline::readWholeLine(f, line))
+    while (channels.readLine(line))
         readChannelLine(line);
-    std::fclose(f);
 
-    f = std::fopen(host::hostPath(offline::offlineFile(dir, offline::kThemesFile)).c_str(), "r");
-    if (!f)
+    offline::GepFile themes;
+    if (!themes.open(dir, offline::kThemesFile))
         return -3;
     nb_themes = 0;
     int head = -1;
-    while (cfgline::readWholeLine(f, line))
+    while (themes.readLine(line))
         readThemeLine(line, head);
-    std::fclose(f);
     readThCh = true;
     return 0;
 }

@@ -1,7 +1,16 @@
 #pragma once
-// The files of one offline logging run. Each is written under a fresh temporary
-// name beside its final one; only commit() renames them into place, so a run that
-// fails or is killed leaves the previous complete set untouched.
+// The files of one offline logging run, put in place all together or not at all.
+//
+// Each offline file name is a symbolic link "NAME -> .gep.set/NAME", and ".gep.set"
+// is a link to the generation folder ".gep.set-XXXXXX" that holds the current four
+// files. A run writes a new generation folder; commit() then points ".gep.set" at
+// it with one rename, so a reader opening the names always sees one run's whole
+// set, and a run that fails or is killed leaves the previous set as it was. Where
+// the file system has no symbolic links the files are renamed into place one by
+// one, and a failed rename puts the earlier ones back.
+//
+// A run holds the lock ".gep.lock" of the directory from lock() to its end, so
+// that two boxes on one root never write the same directory at once.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -29,28 +38,43 @@ bool offlineDirectoryExists(const std::string& dir);
 class LogFileSet {
 public:
     explicit LogFileSet(std::string dir);
-    ~LogFileSet(); // removes whatever was not committed
+    ~LogFileSet(); // removes whatever was not committed, releases the lock
     LogFileSet(const LogFileSet&) = delete;
     LogFileSet& operator=(const LogFileSet&) = delete;
 
-    // A new temporary file that will become name; null when it cannot be created.
+    // Takes the directory's lock without waiting. False, with *error set, when
+    // another run holds it; a directory without room for the lock file is not
+    // locked (its writers then fail on their own).
+    bool lock(std::string* error);
+    // A new file of the run that will become name; null when it cannot be created.
     FILE* create(const char* name);
     // Flushes, syncs and closes a file from create(); false when any of it failed
     // (the file then stays out of the set).
     bool finish(FILE* file);
-    // Renames every finished file into place; false when any rename failed.
+    // Puts every finished file in place at once; false, with the previous set
+    // untouched, when that cannot be done.
     bool commit();
-    // Removes the temporaries a run that was killed left in the directory.
-    void removeLeftovers() const;
+    // Removes what runs that were killed left in the directory.
+    void removeLeftovers();
 
 private:
     struct Pending {
-        std::string temp; // host path
-        std::string target; // host path
+        std::string name;
         FILE* file = nullptr;
         bool finished = false;
     };
+    bool openDirectory();
+    bool commitByLinks();
+    bool commitByRenames();
+    bool linkNames();
+    std::string currentGeneration() const;
+
     std::string m_dir;
+    int m_dirFd = -1;
+    int m_lockFd = -1;
+    int m_genFd = -1;
+    std::string m_generation; // name of this run's generation folder, empty before the first create()
+    bool m_committed = false;
     std::vector<Pending> m_files;
 };
 

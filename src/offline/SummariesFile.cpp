@@ -1,23 +1,22 @@
 #include "offline/SummariesFile.h"
+#include "broadcast/CarouselPass.h"
 #include "broadcast/DemuxAccess.h"
 #include "broadcast/SummarySection.h"
 #include "broadcast/SummaryFiler.h"
-#include "config/ConfigLine.h"
 #include "frame/globals.h"
-#include "host/platform/FileSystem.h"
+#include "offline/GepFile.h"
 #include "offline/LogFileSet.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace offline {
 namespace {
 
 constexpr int kEntryBytes = 7;
-constexpr int kMarkerBytes = 11;
 // A stream that never brings the starting section round again still ends.
 constexpr long kMaxSectionsPerPass = 1000000;
 
@@ -49,11 +48,12 @@ bool summaryLine(const unsigned char* section, int length, std::string& line)
 
 bool parseSummaryLine(const std::string& line, unsigned int& id, std::string& text)
 {
+    // Whatever stands before the first '<' is the id as strtoul reads it: blanks
+    // before it are skipped, and text that is no number reads as 0.
     size_t sep = line.find("<>");
-    size_t lt = line.find('<');
-    if (sep == std::string::npos || lt == 0 || !std::isxdigit(static_cast<unsigned char>(line[0])))
+    if (sep == std::string::npos)
         return false;
-    id = static_cast<unsigned int>(std::strtoul(line.substr(0, lt).c_str(), nullptr, 16));
+    id = static_cast<unsigned int>(std::strtoul(line.substr(0, line.find('<')).c_str(), nullptr, 16));
     text = line.substr(sep + 2);
     std::replace(text.begin(), text.end(), '#', '\n');
     return true;
@@ -64,28 +64,25 @@ int logSummaries(LogFileSet& files)
     int fd = openSectionFilter(kPidChannelsThemesSummaries, kTableTitlesSummaries);
     if (fd < 0)
         return -1;
-    // Seek the first summary section; the seek is one pass at most.
-    unsigned char first[kMarkerBytes];
-    bool haveFirst = false;
+    // Seek the first summary section; the seek is one pass at most. Sections of
+    // other tables or lengths on the way are passed over.
+    CarouselPass seek;
     int len = 0;
-    for (long n = 0;; ++n) {
+    for (;;) {
         len = readSection(fd);
-        if (len <= kMarkerBytes || n > kMaxSectionsPerPass) {
+        if (len <= 0 || seek.sections() > kMaxSectionsPerPass) {
             closeSectionFilter(fd);
             return -1;
         }
         if (isSummarySection(buffer, len))
             break;
-        if (!haveFirst) {
-            std::memcpy(first, buffer, kMarkerBytes);
-            haveFirst = true;
-        } else if (std::memcmp(first, buffer, kMarkerBytes) == 0) {
+        seek.add(buffer, len);
+        if (seek.complete()) {
             closeSectionFilter(fd); // a whole pass without a summary
             return -1;
         }
     }
-    unsigned char marker[kMarkerBytes];
-    std::memcpy(marker, buffer, kMarkerBytes);
+    const std::vector<unsigned char> start(buffer, buffer + len);
 
     FILE* out = files.create(kSummariesFile);
     if (!out) {
@@ -93,47 +90,38 @@ int logSummaries(LogFileSet& files)
         return -1;
     }
     std::fprintf(out, "LogDate=%d\n", logDate);
-    nb_summaries = 0;
+    int count = 0;
     std::string line;
-    bool complete = false;
-    unsigned char firstRead[kMarkerBytes];
-    bool haveFirstRead = false;
-    for (long n = 0; n <= kMaxSectionsPerPass; ++n) {
+    // Every distinct section of the pass is written once, whatever the repeats;
+    // the starting one last, once the carousel has come round.
+    CarouselPass pass;
+    pass.add(start.data(), len);
+    while (!pass.complete() && pass.sections() <= kMaxSectionsPerPass) {
         len = readSection(fd);
         if (len <= 0)
             break; // the stream stopped: the pass is not complete
-        bool last = len >= kMarkerBytes && std::memcmp(buffer, marker, kMarkerBytes) == 0;
-        // The starting section gone from the carousel: the first one read coming
-        // round again closes the pass instead.
-        if (!haveFirstRead && len >= kMarkerBytes) {
-            std::memcpy(firstRead, buffer, kMarkerBytes);
-            haveFirstRead = true;
-        } else if (haveFirstRead && !last && len >= kMarkerBytes && std::memcmp(buffer, firstRead, kMarkerBytes) == 0) {
-            complete = true;
-            break;
-        }
-        buffer[len] = 0;
-        if (summaryLine(buffer, len, line)) {
+        if (pass.add(buffer, len) && summaryLine(buffer, len, line)) {
             std::fputs(line.c_str(), out);
-            ++nb_summaries;
-        }
-        if (last) {
-            complete = true;
-            break;
+            ++count;
         }
     }
     closeSectionFilter(fd);
-    bool written = files.finish(out);
-    return complete && written ? 0 : -1;
+    const bool complete = pass.complete();
+    if (complete && summaryLine(start.data(), static_cast<int>(start.size()), line)) {
+        std::fputs(line.c_str(), out);
+        ++count;
+    }
+    if (!files.finish(out) || !complete)
+        return -1;
+    nb_summaries = count;
+    return 0;
 }
 
 int fileSummaries(const std::string& dir, unsigned int id, std::string& result,
                   const std::function<void(int percent)>& progress)
 {
-    if (dir.empty())
-        return -3;
-    FILE* f = std::fopen(host::hostPath(offlineFile(dir, kSummariesFile)).c_str(), "r");
-    if (!f)
+    GepFile file;
+    if (!file.open(dir, kSummariesFile))
         return -3;
     // Filed as from the air: every row of an id gets its text, and the reading ends
     // once every id of the list has been met.
@@ -141,14 +129,13 @@ int fileSummaries(const std::string& dir, unsigned int id, std::string& result,
     long lines = 0;
     std::string line, text;
     unsigned int lineId = 0;
-    while (!filer.complete() && cfgline::readWholeLine(f, line)) {
+    while (!filer.complete() && file.readLine(line)) {
         if (progress)
             progress(TotSu > 0 ? static_cast<int>(std::min<long>(100, lines * 100 / TotSu)) : 0);
         ++lines;
         if (parseSummaryLine(line, lineId, text))
             filer.file(lineId, eString(text));
     }
-    std::fclose(f);
     result = filer.result();
     return 0;
 }

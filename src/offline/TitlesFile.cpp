@@ -1,16 +1,14 @@
 #include "offline/TitlesFile.h"
+#include "broadcast/CarouselPass.h"
 #include "broadcast/DemuxAccess.h"
 #include "broadcast/TitleRecord.h"
 #include "config/ConfigLine.h"
 #include "frame/globals.h"
-#include "host/platform/FileSystem.h"
 #include "offline/LogFileSet.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace offline {
 namespace {
@@ -36,20 +34,10 @@ int splitFields(const std::string& line, std::string* fields)
     return n;
 }
 
-bool isNumber(const std::string& s, int base)
-{
-    size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
-        ++i;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
-        ++i;
-    if (i == s.size())
-        return false;
-    return base == 16 ? std::isxdigit(static_cast<unsigned char>(s[i])) != 0
-                      : (s[i] >= '0' && s[i] <= '9');
-}
-
 unsigned long hexValue(const std::string& s) { return std::strtoul(s.c_str(), nullptr, 16); }
+
+// A figure as atoi reads it, bounded so that nothing computed from it overflows.
+int figure(const std::string& s, int low, int high) { return cfgline::parseBoundedNumber(s, low, high); }
 
 } // namespace
 
@@ -66,59 +54,68 @@ bool parseTitleLine(const std::string& raw, TitleLine& out)
     std::string f[kTitleFields];
     if (splitFields(line, f) < kTitleFields)
         return false;
-    size_t colon = f[3].find(':');
-    if (colon == std::string::npos || !isNumber(f[0], 16) || !isNumber(f[1], 10) || !isNumber(f[2], 10) ||
-        !isNumber(f[6], 16))
-        return false;
+    // Every line with its seven fields counts, whatever the fields hold: a field
+    // that is no number reads as 0, as atoi and strtoul read it.
+    const size_t colon = f[3].find(':');
     out.id = static_cast<unsigned int>(hexValue(f[0]));
-    out.channel = cfgline::parseNumber(f[1]);
-    out.day = cfgline::parseNumber(f[2]);
-    out.hour = cfgline::parseNumber(f[3].substr(0, colon));
-    out.minute = cfgline::parseNumber(f[3].substr(colon + 1));
+    out.channel = figure(f[1], -1, kMaxChannels); // -1 and 300 name no channel
+    // A day beyond the week is the overflow day: it ends a day's list all the same.
+    const int day = figure(f[2], -1, 8);
+    out.day = day >= 0 && day <= 7 ? day : 7;
+    out.hour = figure(f[3].substr(0, colon), 0, 99);
+    out.minute = colon == std::string::npos ? 0 : figure(f[3].substr(colon + 1), 0, 99);
     out.title = f[4];
-    out.duration = cfgline::parseNumber(f[5]);
+    out.duration = figure(f[5], 0, 99999);
     out.theme = static_cast<int>(hexValue(f[6]) & 0xFF);
-    // Indices that would reach past the tables have no meaning: the line is skipped. A
-    // theme slot without a record (255) is kept: the programme is listed without theme.
-    return out.channel >= 0 && out.channel < kMaxChannels && out.day >= 0 && out.day <= 7;
-}
-
-TitlesFileReader::~TitlesFileReader()
-{
-    if (m_file)
-        std::fclose(m_file);
+    return true;
 }
 
 bool TitlesFileReader::open(const std::string& dir)
 {
-    if (dir.empty())
-        return false;
-    m_file = std::fopen(host::hostPath(offlineFile(dir, kTitlesFile)).c_str(), "r");
     m_lines = 0;
-    return m_file != nullptr;
+    return m_file.open(dir, kTitlesFile);
 }
 
 bool TitlesFileReader::readLine(std::string& line)
 {
-    if (!cfgline::readWholeLine(m_file, line))
+    if (!m_file.readLine(line))
         return false;
     ++m_lines;
     return true;
 }
 
+bool TitlesFileReader::dayStartsAt(long long offset, int day)
+{
+    FILE* f = m_file.stream();
+    // A line of that day must start there...
+    if (offset <= 0 || offset >= m_file.size() || fseeko(f, offset - 1, SEEK_SET) != 0 || std::fgetc(f) != '\n')
+        return false;
+    std::string line;
+    TitleLine t;
+    if (!m_file.readLine(line) || !parseTitleLine(line, t) || t.day != day)
+        return false;
+    // ...and the line before it must not be one: an offset into the middle of the
+    // day would hide the day's earlier programmes.
+    const long long from = std::max(0LL, offset - 1 - static_cast<long long>(GepFile::kMaxLine) - 1);
+    std::string before(static_cast<size_t>(offset - 1 - from), '\0');
+    if (fseeko(f, from, SEEK_SET) != 0 || std::fread(&before[0], 1, before.size(), f) != before.size())
+        return false;
+    const size_t nl = before.rfind('\n');
+    if (nl == std::string::npos && from > 0)
+        return false; // a line longer than any line the file can hold
+    const std::string previous = nl == std::string::npos ? before : before.substr(nl + 1);
+    return !parseTitleLine(previous, t) || t.day != day;
+}
+
 bool TitlesFileReader::seek(int day, int hour)
 {
-    long offset = day >= 0 && day < 8 ? sizeposition[day] : 0;
-    // The offset must start a line of that day; one saved with another file (or
-    // none) would not, and the file is read from its start instead.
-    struct stat st {};
-    bool usable = offset > 0 && fstat(fileno(m_file), &st) == 0 && offset < st.st_size &&
-                  std::fseek(m_file, offset - 1, SEEK_SET) == 0 && std::fgetc(m_file) == '\n';
-    if (usable) {
-        std::string first;
-        usable = cfgline::readWholeLine(m_file, first) && parseTitleLine(first, m_pending) && m_pending.day == day;
-    }
-    std::fseek(m_file, usable ? offset : 0, SEEK_SET);
+    if (!m_file.stream())
+        return false;
+    const long long offset = day >= 0 && day < 8 ? sizeposition[day] : 0;
+    // The offset must start the day's lines in this file; one saved with another
+    // file (or none) would not, and the file is read from its start instead.
+    const bool usable = dayStartsAt(offset, day);
+    fseeko(m_file.stream(), usable ? offset : 0, SEEK_SET);
 
     // The first line of the day from the start hour on; an hour without programmes
     // starts the listing at the next one, as on the air. That line is listed too.
@@ -175,22 +172,16 @@ bool seekStartSection(int fd, int& len)
 {
     const int wday = currDay.tm_wday;
     const int now = broadcastMinute(currDay.tm_hour, currDay.tm_min);
-    unsigned char first[kTitleSection];
     unsigned char fallback[kTitleSection];
-    int firstLen = -1, fallbackKey = -1;
+    int fallbackKey = -1;
     bool fallbackLate = false; // the fallback started after now
     const bool early = earlyMorningRule();
-    for (long n = 0; n < kMaxSectionsPerPass; ++n) {
+    CarouselPass seek;
+    while (!seek.complete() && seek.sections() < kMaxSectionsPerPass) {
         len = readSection(fd);
         if (len <= 0)
             return false;
-        int l = std::min(len, kTitleSection);
-        if (firstLen < 0) {
-            std::memcpy(first, buffer, l);
-            firstLen = l;
-        } else if (l == firstLen && std::memcmp(first, buffer, l) == 0) {
-            break; // a whole pass without the exact start
-        }
+        seek.add(buffer, len);
         if (len < 7)
             continue;
         int day, hour, minute = buffer[6] >> 2;
@@ -209,14 +200,17 @@ bool seekStartSection(int fd, int& len)
             fallbackLate = late;
         }
     }
+    // A whole pass without the exact start: the fallback, found again in the next pass.
     if (fallbackKey < 0)
         return false;
-    for (long n = 0; n < kMaxSectionsPerPass; ++n) {
+    CarouselPass again;
+    while (!again.complete() && again.sections() < kMaxSectionsPerPass) {
         len = readSection(fd);
         if (len <= 0)
             return false;
         if (len == kTitleSection && std::memcmp(buffer, fallback, kTitleSection) == 0)
             return true;
+        again.add(buffer, len);
     }
     return false;
 }
@@ -247,17 +241,14 @@ int logTitles(LogFileSet& files)
     // Days the pass does not hold read the file from its start.
     int positions[8] = {0, 0, 0, 0, 0, 0, 0, 0};
     int count = 0;
-    unsigned char marker[kTitleSection];
-    const int markerLen = std::min(len, kTitleSection);
-    std::memcpy(marker, buffer, markerLen);
-    unsigned char firstRead[kTitleSection];
-    int firstReadLen = -1;
     DayChangeCounter days;
-    bool complete = false;
     const bool early = earlyMorningRule();
     TitleRecord r;
-    for (long n = 0; n < kMaxSectionsPerPass; ++n) {
-        if (buffer[3] != 0xFF && decodeTitleRecord(buffer, len, early, r)) {
+    // Every distinct section of the pass is written once, from the starting one on,
+    // until the carousel has come round: a repeated section adds no line and no day change.
+    CarouselPass pass;
+    while (pass.sections() < kMaxSectionsPerPass) {
+        if (pass.add(buffer, len) && decodeTitleRecord(buffer, len, early, r) && buffer[3] != 0xFF) {
             const int changes = days.changes();
             TitleLine t;
             t.day = days.file(r.day);
@@ -275,23 +266,13 @@ int logTitles(LogFileSet& files)
             writeTitleLine(out, t);
             ++count;
         }
+        if (pass.complete())
+            break;
         len = readSection(fd);
         if (len <= 0)
             break; // the stream stopped: the pass is not complete
-        int l = std::min(len, kTitleSection);
-        if (len <= kTitleSection && l == markerLen && std::memcmp(buffer, marker, l) == 0) {
-            complete = true;
-            break;
-        }
-        // The starting section gone from the carousel: the first one read coming round closes the pass.
-        if (firstReadLen < 0) {
-            std::memcpy(firstRead, buffer, l);
-            firstReadLen = l;
-        } else if (l == firstReadLen && std::memcmp(buffer, firstRead, l) == 0) {
-            complete = true;
-            break;
-        }
     }
+    const bool complete = pass.complete();
     closeSectionFilter(fd);
     if (!files.finish(out) || !complete)
         return -1;

@@ -3,6 +3,8 @@
 //   "%X<>%d<>%d<>%02d:%02d<>%s<>%d<>%02X"
 //   summary id, channel index, day (0-6, 7 beyond the week), hour:minute, title,
 //   duration in minutes, theme slot. sizeposition[d] is where day d's lines begin.
+#include "offline/GepFile.h"
+
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -23,8 +25,9 @@ struct TitleLine {
 };
 
 void writeTitleLine(FILE* out, const TitleLine& t);
-// Reads one line (its "\n" removed first). False for a line that does not parse or
-// whose channel index, day or theme slot lies outside the tables.
+// Reads one line (its "\n" removed first) by the file's grammar; false only for a
+// line without its seven fields. Figures are bounded: a channel index outside the
+// table reads as -1 or 300 (no channel), a day outside 0..7 as the overflow day 7.
 bool parseTitleLine(const std::string& line, TitleLine& out);
 
 // One pass of the title carousel into titles.gep of the run; sets sizeposition
@@ -34,11 +37,10 @@ int logTitles(LogFileSet& files);
 // Reads titles.gep from the line at which a day begins.
 class TitlesFileReader {
 public:
-    ~TitlesFileReader();
     // False when the file cannot be opened.
     bool open(const std::string& dir);
     // Goes to entry day of sizeposition (the file's start when that offset is not
-    // the start of a line of this file), then to the first line of that day from
+    // where the lines of that day begin in this file), then to the first line of that day from
     // that hour on, which next() gives first. False when the file ended first.
     bool seek(int day, int hour);
     // The next line that parses; false at the end of the file.
@@ -48,7 +50,9 @@ public:
 
 private:
     bool readLine(std::string& line);
-    FILE* m_file = nullptr;
+    // True when the day's lines begin at offset: a line of that day starts there and the one before is of another day.
+    bool dayStartsAt(long long offset, int day);
+    GepFile m_file;
     long m_lines = 0;
     TitleLine m_pending;
     bool m_hasPending = false;

@@ -65,7 +65,9 @@ TEST_F(ChannelThemeFiles, ReaderSkipsWhatDoesNotParseAndStaysWithinTheTables)
 
     ASSERT_EQ(getCanaliTemiOff(), 0);
     EXPECT_EQ(nb_channels, 300);
-    EXPECT_EQ(channel_paths[299], "1:0:1:399:01:02:820000:0:0:0:");
+    // The line with an empty name keeps its place: the titles name channels by place.
+    EXPECT_EQ(channel_ids[0], 1);
+    EXPECT_EQ(channel_paths[299], "1:0:1:398:01:02:820000:0:0:0:");
     EXPECT_EQ(nb_themes, 16);
     EXPECT_STREQ(temalist[0].name, "Theme 0");
     EXPECT_EQ(temalist[0].count, 1);

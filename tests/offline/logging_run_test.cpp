@@ -11,7 +11,11 @@
 #include "host/platform/DeviceRegistry.h"
 #include "host/service/eServiceInterface.h"
 #include "host/service/eZapMain.h"
+#include "config/ConfigFile.h"
+#include "host/gui/Screen.h"
 #include "offline/LogFileSet.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,6 +102,8 @@ protected:
         if (yes)
             fe.key(eRCKey::Left);
         fe.key(eRCKey::Ok);
+        // Whatever asks for a key after the question is a message box.
+        fe.then([&] { boxes.push_back(host::describeScreen()); });
         dialog.show();
         dialog.loggaDati();
         final = bar->getText();
@@ -109,7 +115,28 @@ protected:
     std::vector<std::string> statuses;
     std::string final;
     gColor finalColour;
+    std::vector<std::string> boxes;
 };
+
+bool isLink(const std::string& receiverPath)
+{
+    struct stat st {};
+    return lstat((host::fileSystemRoot() + receiverPath).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// After a committed run: the four names (links into the set), the set link, one
+// generation folder and the lock file; no temporary is left.
+void expectOneSetInPlace(const std::vector<std::string>& names)
+{
+    ASSERT_EQ(names.size(), 7u) << ::testing::PrintToString(names);
+    EXPECT_EQ(names[0], ".gep.lock");
+    EXPECT_EQ(names[1], ".gep.set");
+    EXPECT_EQ(names[2].rfind(".gep.set-", 0), 0u);
+    EXPECT_EQ(std::vector<std::string>(names.begin() + 3, names.end()),
+              (std::vector<std::string>{"channels.gep", "summaries.gep", "themes.gep", "titles.gep"}));
+    for (const char* f : {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"})
+        EXPECT_TRUE(isLink(std::string("/hdd/orvalis/") + f)) << f;
+}
 
 TEST_F(LoggingRun, YesWritesAllFourFilesShowingEachStepWhileItReads)
 {
@@ -129,7 +156,8 @@ TEST_F(LoggingRun, YesWritesAllFourFilesShowingEachStepWhileItReads)
     EXPECT_EQ(read("/hdd/orvalis/themes.gep"), "LogDate=1000\nTHM<>00<>NEWS\n");
     EXPECT_EQ(read("/hdd/orvalis/summaries.gep"), "LogDate=1000\n52<>Tomorrow\n51<>Now#and then\n");
     EXPECT_EQ(read("/hdd/orvalis/titles.gep").substr(0, 19), "LogDate=1000\n51<>0<");
-    EXPECT_EQ(listing(), (std::vector<std::string>{"channels.gep", "summaries.gep", "themes.gep", "titles.gep"}));
+    expectOneSetInPlace(listing());
+    EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(nb_titles, 2);
     EXPECT_EQ(sizeposition[currDay.tm_wday], 13);
     ASSERT_EQ(tuned.size(), 2u); // to the EPG service before the question, back after
@@ -147,7 +175,10 @@ TEST_F(LoggingRun, AFailingWriterLeavesThePreviousSetAndItsFigures)
     EXPECT_EQ(finalColour, eSkin::getActive()->queryColor("std_dred"));
     for (const char* f : {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"})
         EXPECT_EQ(read(std::string("/hdd/orvalis/") + f), std::string("old ") + f);
-    EXPECT_EQ(listing().size(), 4u);
+    EXPECT_EQ(listing().size(), 5u); // and the lock file
+    // The run says that it could not finish.
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("No whole pass of the EPG tables could be read"), std::string::npos) << boxes[0];
     EXPECT_EQ(logDate, 1000);
     EXPECT_EQ(sizeposition[7], 17);
     EXPECT_EQ(nb_titles, 77);
@@ -179,6 +210,109 @@ TEST_F(LoggingRun, NoAfterMakingTheDirectoryByASystemCallLogsNothing)
     EXPECT_FALSE(offline::offlineDirectoryExists("/nothere/orvalis/"));
     EXPECT_FALSE(editcfg);
     EXPECT_EQ(tuned.size(), 1u);
+}
+
+TEST_F(LoggingRun, ASecondRunReplacesTheWholeSetAtOnce)
+{
+    titles();
+    summaries();
+    run(true);
+    const std::string firstSet = listing()[2];
+    const std::string firstTitles = read("/hdd/orvalis/titles.gep");
+    // What the next run writes replaces all four files; the folder of the first set goes.
+    logDate = 2000;
+    run(true);
+    EXPECT_EQ(final, "Done!");
+    const auto names = listing();
+    expectOneSetInPlace(names);
+    EXPECT_NE(names[2], firstSet);
+    for (const char* f : {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"})
+        EXPECT_EQ(read(std::string("/hdd/orvalis/") + f).substr(0, 13), "LogDate=2000\n") << f;
+    EXPECT_NE(read("/hdd/orvalis/titles.gep"), firstTitles);
+}
+
+TEST_F(LoggingRun, ACommitThatCannotFinishLeavesThePreviousSetWhole)
+{
+    titles();
+    summaries();
+    oldFiles();
+    // A name that cannot be replaced: the old code had put three new files in place by then.
+    std::remove(host::hostPath("/hdd/orvalis/summaries.gep").c_str());
+    ASSERT_TRUE(host::makeDirectories("/hdd/orvalis/summaries.gep"));
+    run(true);
+    EXPECT_EQ(final, "Logging Summaries...");
+    EXPECT_EQ(finalColour, eSkin::getActive()->queryColor("std_dred"));
+    for (const char* f : {"channels.gep", "themes.gep", "titles.gep"})
+        EXPECT_EQ(read(std::string("/hdd/orvalis/") + f), std::string("old ") + f);
+    EXPECT_EQ(logDate, 1000);
+    EXPECT_EQ(nb_titles, 77);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("could not be put in place"), std::string::npos) << boxes[0];
+}
+
+TEST_F(LoggingRun, ARunWhileAnotherWritesTheDirectoryIsRefused)
+{
+    titles();
+    summaries();
+    oldFiles();
+    std::string error;
+    {
+        offline::LogFileSet other("/hdd/orvalis/"); // another box's run, under way
+        ASSERT_TRUE(other.lock(&error));
+        run(true);
+        offline::LogFileSet third("/hdd/orvalis/");
+        EXPECT_FALSE(third.lock(&error));
+        EXPECT_EQ(error, "Another logging run is writing /hdd/orvalis/");
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("Another logging run is writing /hdd/orvalis/"), std::string::npos) << boxes[0];
+    EXPECT_EQ(std::count(demux.log().calls.begin(), demux.log().calls.end(), "read"), 0);
+    for (const char* f : {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"})
+        EXPECT_EQ(read(std::string("/hdd/orvalis/") + f), std::string("old ") + f);
+    EXPECT_FALSE(editcfg);
+    // Once the other run has ended, a run goes ahead.
+    boxes.clear();
+    run(true);
+    EXPECT_EQ(final, "Done!");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(LoggingRun, AFailedRunKeepsTheSavedSettingsAsTheyWere)
+{
+    ASSERT_TRUE(host::makeDirectories("/var/tuxbox/plugins"));
+    const std::string cfg = std::string("name=Orvalis\ndesc=Weekly programme guide\ndepend=\ntype=2\nneedfb=0\n"
+                                        "needrc=0\nneedlcd=0\nenigmaplugin=1\nEPGService=") +
+                            kEpg +
+                            "\nFontDim=20,17\nTimerStart=0\nTimerEnd=0\nLocalTimeOffset=0\n"
+                            "channFilters=1101100111\nOfflinePath=/hdd/orvalis/\nOfflineLog=0\nLogDate=1000\n"
+                            "LogValue=10,4,500,400\nLogPos=11,12,13,14,15,16,17,18\nLastSearch:\n";
+    write("/var/tuxbox/plugins/orvalis.cfg", cfg);
+    LoadCfg();
+    ASSERT_EQ(nb_channels, 10);
+    channel_ids[0] = 0x1234;
+    std::strcpy(temalist[0].name, "Before");
+    oldFiles();
+    {
+        FakeDemux only; // a stream with only the channel table
+        std::vector<uint8_t> c = {0x91, 0, 0, 0, 0x01, 0x3E, 0x0B, 0xB9, 0x00, 0x64};
+        c.resize(26, 0);
+        only.add(0xD3, 0x91, c);
+        run(true);
+    }
+    EXPECT_EQ(final, "Logging Channels and Themes...");
+    // In memory: the tables and counts of before, not the failed run's.
+    EXPECT_EQ(nb_channels, 10);
+    EXPECT_EQ(channel_ids[0], 0x1234);
+    EXPECT_STREQ(temalist[0].name, "Before");
+    EXPECT_TRUE(editcfg);
+    // On disk: the counts, day offsets, date and every channel's flag as before.
+    ASSERT_TRUE(WriteCfg());
+    const std::string saved = read("/var/tuxbox/plugins/orvalis.cfg");
+    for (const char* line : {"\nchannFilters=1101100111\n", "\nLogDate=1000\n", "\nLogValue=10,4,500,400\n",
+                             "\nLogPos=11,12,13,14,15,16,17,18\n"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
+    for (const char* f : {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"})
+        EXPECT_EQ(read(std::string("/hdd/orvalis/") + f), std::string("old ") + f);
 }
 
 } // namespace

@@ -3,6 +3,10 @@
 #include "OfflineFixture.h"
 #include "offline/LogFileSet.h"
 #include "offline/SummariesFile.h"
+#include "broadcast/CarouselPass.h"
+
+#include <map>
+#include <set>
 
 namespace {
 
@@ -41,7 +45,8 @@ TEST_F(SummariesFile, LoggerFailuresAreBoundedAndKeepTheOldFile)
         demux.add(0xD3, 0x90, summarySection(1, "x", 1, false));
         demux.add(0xD3, 0x90, summarySection(2, "y", 1, false));
         EXPECT_EQ(log(), -1);
-        EXPECT_LT(demux.log().calls.size(), 10u);
+        // One pass and the window that proves it came round.
+        EXPECT_LT(demux.log().calls.size(), 10u + CarouselPass::kMaxWindow);
     }
     {
         FakeDemux demux; // the stream stops before the pass is round
@@ -52,6 +57,52 @@ TEST_F(SummariesFile, LoggerFailuresAreBoundedAndKeepTheOldFile)
     }
     EXPECT_EQ(read("/hdd/orvalis/summaries.gep"), "old");
     EXPECT_EQ(listing(), std::vector<std::string>{"summaries.gep"});
+}
+
+// The summaries of the file, by id, each line counted.
+std::map<unsigned, int> linesById(const std::string& text)
+{
+    std::map<unsigned, int> ids;
+    size_t from = text.find('\n') + 1;
+    while (from < text.size()) {
+        size_t end = text.find('\n', from);
+        ids[static_cast<unsigned>(std::stoul(text.substr(from, text.find('<', from) - from), nullptr, 16))]++;
+        from = end + 1;
+    }
+    return ids;
+}
+
+TEST_F(SummariesFile, EveryDistinctSummaryOnAirIsWrittenOnceWhateverTheRepeats)
+{
+    struct Case {
+        const char* what;
+        std::vector<unsigned> carousel;
+    };
+    const Case cases[] = {
+        // The starting summary sent again mid-pass: the old logger stopped there.
+        {"start twice", {1, 2, 3, 1, 4, 5, 6, 7}},
+        // A summary sent three times, one of them right after the start.
+        {"three times", {1, 5, 2, 5, 3, 5, 4, 6, 7, 8}},
+        // The section read right after the start comes round early: ending there lost the rest.
+        {"second repeated", {1, 2, 3, 2, 4, 5, 6, 7, 8, 9}},
+        // The join point in the middle of a repeated run.
+        {"join in a repeat", {10, 11, 12, 20, 10, 11, 12, 21, 22, 23}},
+    };
+    for (const auto& c : cases) {
+        FakeDemux demux;
+        for (unsigned id : c.carousel) {
+            demux.add(0xD3, 0x90, summarySection(id, "text " + std::to_string(id)));
+            if (id % 2)
+                demux.add(0xD3, 0x90, std::vector<uint8_t>(7, 0x90)); // another length in between
+        }
+        ASSERT_EQ(log(), 0) << c.what;
+        const auto ids = linesById(read("/hdd/orvalis/summaries.gep"));
+        const std::set<unsigned> onAir(c.carousel.begin(), c.carousel.end());
+        EXPECT_EQ(ids.size(), onAir.size()) << c.what;
+        for (unsigned id : onAir)
+            EXPECT_EQ(ids.count(id) ? ids.at(id) : 0, 1) << c.what << " id " << id;
+        EXPECT_EQ(nb_summaries, static_cast<int>(onAir.size())) << c.what;
+    }
 }
 
 TEST_F(SummariesFile, ReaderFilesWholeLinesInEveryRowOfTheirId)

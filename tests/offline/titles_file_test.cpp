@@ -4,6 +4,7 @@
 #include "OfflineFixture.h"
 #include "offline/LogFileSet.h"
 #include "offline/TitlesFile.h"
+#include "broadcast/CarouselPass.h"
 
 namespace {
 
@@ -46,10 +47,44 @@ TEST_F(TitlesFile, LineGrammar)
     ASSERT_TRUE(offline::parseTitleLine("1<>2<>3<>04:05<>a<b c<>60<>10", t));
     EXPECT_EQ(t.title, "a");
     EXPECT_EQ(t.duration, 60);
-    // Missing fields, and indices that would reach past the tables.
-    for (const char* bad : {"LogDate=0", "1<>2<>3<>04:05<>t<>6", "1<>-1<>3<>04:05<>t<>6<>10", "1<>300<>3<>04:05<>t<>6<>10",
-                            "1<>2<>8<>04:05<>t<>6<>10", "1<>2<>3<>04:05<>t<>6<>FF", "1<>2<>3<>0405<>t<>6<>10"})
+    // Only a line without its seven fields is not a title line.
+    for (const char* bad : {"LogDate=0", "1<>2<>3<>04:05<>t<>6", ""})
         EXPECT_FALSE(offline::parseTitleLine(bad, t)) << bad;
+}
+
+TEST_F(TitlesFile, EveryLineTheGrammarReadsIsKeptWithItsFiguresBounded)
+{
+    offline::TitleLine t;
+    // Fields that are no numbers read as 0, as atoi and strtoul read them.
+    ASSERT_TRUE(offline::parseTitleLine("x<>ch<>d<>hh:mm<>title<>long<>zz", t));
+    EXPECT_EQ(t.id, 0u);
+    EXPECT_EQ(t.channel, 0);
+    EXPECT_EQ(t.day, 0);
+    EXPECT_EQ(t.hour, 0);
+    EXPECT_EQ(t.duration, 0);
+    EXPECT_EQ(t.theme, 0);
+    // Leading blanks and trailing text, as atoi takes them; no ':' leaves the minute 0.
+    ASSERT_TRUE(offline::parseTitleLine(" 1F<> 4x<>2<>0405<>t<>60min<>1a", t));
+    EXPECT_EQ(t.id, 0x1Fu);
+    EXPECT_EQ(t.channel, 4);
+    EXPECT_EQ(t.hour, 99);
+    EXPECT_EQ(t.minute, 0);
+    EXPECT_EQ(t.duration, 60);
+    EXPECT_EQ(t.theme, 0x1A);
+    // A day beyond the week (9) is kept and ends a day's list as the overflow day does.
+    ASSERT_TRUE(offline::parseTitleLine("1<>2<>9<>04:05<>t<>6<>10", t));
+    EXPECT_EQ(t.day, 7);
+    // Channel indices outside the table name no channel, however large; slot FF is kept.
+    ASSERT_TRUE(offline::parseTitleLine("1<>99999999999<>3<>04:05<>t<>6<>FF", t));
+    EXPECT_EQ(t.channel, kMaxChannels);
+    EXPECT_EQ(t.theme, 0xFF);
+    ASSERT_TRUE(offline::parseTitleLine("1<>-1<>3<>04:05<>t<>6<>10", t));
+    EXPECT_EQ(t.channel, -1);
+    // A hand-made title longer than the broadcast's 23 bytes comes back whole.
+    const std::string longTitle = "a title far longer than twenty-three characters";
+    ASSERT_TRUE(offline::parseTitleLine("1<>0<>3<>20:00<>" + longTitle + "<>60<>10\r\n", t));
+    EXPECT_EQ(t.title, longTitle);
+    EXPECT_EQ(t.theme, 0x10);
 }
 
 TEST_F(TitlesFile, LoggerWritesOnePassFromNowWithTheDayOffsets)
@@ -118,6 +153,41 @@ TEST_F(TitlesFile, LoggerWritesOnePassFromNowWithTheDayOffsets)
     EXPECT_FALSE(again.seek(3, 2)); // none from 02:00 on: the end of the file
 }
 
+TEST_F(TitlesFile, RepeatedSectionsAddNoLineAndDoNotEndThePass)
+{
+    FakeDemux demux;
+    // Wednesday from 20:30 on, then Thursday: the second section comes again within the
+    // pass (and the first one too), with a section of another length in between.
+    const auto start = titleSection(1, 1, 3, 24, 30, 30, "START", 1);
+    const auto second = titleSection(1, 1, 3, 25, 0, 30, "SECOND", 2);
+    demux.add(0xD2, 0x90, start);
+    demux.add(0xD2, 0x90, second);
+    demux.add(0xD2, 0x90, titleSection(2, 1, 3, 25, 30, 30, "THIRD", 3));
+    demux.add(0xD2, 0x90, second);
+    demux.add(0xD2, 0x90, std::vector<uint8_t>(12, 0x90));
+    demux.add(0xD2, 0x90, titleSection(2, 1, 4, 8, 0, 30, "THU A", 4));
+    demux.add(0xD2, 0x90, start);
+    demux.add(0xD2, 0x90, titleSection(2, 1, 4, 9, 0, 30, "THU B", 5));
+    demux.add(0xD2, 0x90, titleSection(3, 1, 4, 10, 0, 30, "THU C", 6));
+    demux.add(0xD2, 0x90, titleSection(3, 1, 5, 8, 0, 30, "FRI", 7));
+    now(20, 35);
+    ASSERT_EQ(log(), 0);
+    const std::string text = read("/hdd/orvalis/titles.gep");
+    EXPECT_EQ(text, "LogDate=0\n"
+                    "1<>0<>3<>20:30<>Start<>30<>01\n"
+                    "2<>0<>3<>21:00<>Second<>30<>01\n"
+                    "3<>1<>3<>21:30<>Third<>30<>01\n"
+                    "4<>1<>4<>06:00<>Thu a<>30<>01\n"
+                    "5<>1<>4<>07:00<>Thu b<>30<>01\n"
+                    "6<>2<>4<>08:00<>Thu c<>30<>01\n"
+                    "7<>2<>5<>06:00<>Fri<>30<>01\n");
+    EXPECT_EQ(nb_titles, 7);
+    // One run per day: a repeat filed again would have opened a second Wednesday.
+    EXPECT_EQ(text.substr(sizeposition[3], 2), "1<");
+    EXPECT_EQ(text.substr(sizeposition[4], 2), "4<");
+    EXPECT_EQ(text.substr(sizeposition[5], 2), "7<");
+}
+
 TEST_F(TitlesFile, SeekIsBoundedAndFallsBackToTheProgrammeRunningNow)
 {
     FakeDemux demux;
@@ -136,8 +206,11 @@ TEST_F(TitlesFile, SeekIsBoundedAndFallsBackToTheProgrammeRunningNow)
     other.add(0xD2, 0x90, titleSection(1, 1, 5, 6, 0, 30, "FRIDAY", 1));
     std::remove(host::hostPath("/hdd/orvalis/titles.gep").c_str());
     EXPECT_EQ(log(), -1);
-    EXPECT_LT(other.log().calls.size(), 10u);
-    EXPECT_TRUE(listing().empty());
+    EXPECT_LT(other.log().calls.size(), 10u + CarouselPass::kMaxWindow);
+    EXPECT_EQ(read("/hdd/orvalis/titles.gep"), "");
+    // Only the set in place is left: the failed run's folder went with it.
+    const auto names = listing();
+    EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind(".gep.set-", 0) == 0; }), 1);
 }
 
 TEST_F(TitlesFile, BeforeSixTheRunStartsOnThePreviousDayAndAStoppedStreamFails)

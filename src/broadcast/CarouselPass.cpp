@@ -1,0 +1,49 @@
+#include "broadcast/CarouselPass.h"
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
+void CarouselPass::fixWindow(size_t length)
+{
+    m_window = std::min(kMaxWindow, std::max(kMinWindow, length));
+}
+
+bool CarouselPass::add(const unsigned char* section, int length)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(section), length > 0 ? size_t(length) : 0);
+    const uint64_t key = std::hash<std::string_view>()(bytes);
+    const size_t index = static_cast<size_t>(m_count++);
+    const bool fresh = m_seen.emplace(bytes).second;
+    if (m_complete)
+        return fresh;
+
+    // The opening run ends once it holds kDistinct distinct sections (or cannot grow further).
+    if (m_window == 0 && ((fresh && m_seen.size() == kDistinct) || index + 1 == kMaxWindow))
+        fixWindow(index + 1);
+
+    // Runs that repeat the opening run: each either goes on matching or is dropped.
+    size_t kept = 0;
+    for (Candidate c : m_candidates) {
+        if (m_opening[c.from + c.matched] != key)
+            continue;
+        ++c.matched;
+        m_candidates[kept++] = c;
+    }
+    m_candidates.resize(kept);
+    // A new run may start here with any of the first sections.
+    for (size_t from = 0; from <= kOffsets && from < index; ++from)
+        if (m_opening[from] == key)
+            m_candidates.push_back({from, 1});
+    if (index < kMaxWindow + kOffsets)
+        m_opening.push_back(key);
+
+    if (m_window != 0)
+        for (const Candidate& c : m_candidates)
+            if (c.matched >= m_window) {
+                m_complete = true;
+                m_candidates.clear();
+                break;
+            }
+    return fresh;
+}
