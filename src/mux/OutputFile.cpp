@@ -12,11 +12,11 @@
 namespace mux {
 namespace {
 
-bool writeAll(int fd, const std::vector<uint8_t>& data)
+bool writeAll(int fd, const uint8_t* data, size_t size)
 {
     size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    while (done < size) {
+        ssize_t n = ::write(fd, data + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -37,8 +37,23 @@ bool failWith(std::string* error, const std::string& text)
 
 std::string reason() { return std::strerror(errno); }
 
+// Runs the producer into fd; on failure errno tells why.
+bool produceInto(int fd, const OutputProducer& produce)
+{
+    int err = 0;
+    const bool ok = produce([&](const uint8_t* data, size_t size) {
+        if (writeAll(fd, data, size))
+            return true;
+        err = errno;
+        return false;
+    });
+    if (!ok)
+        errno = err ? err : EIO;
+    return ok;
+}
+
 // Replaces a regular file (or creates one) by way of a fresh temporary file.
-bool replaceFile(const std::string& path, const struct stat* existing, const std::vector<uint8_t>& data,
+bool replaceFile(const std::string& path, const struct stat* existing, const OutputProducer& produce,
                  std::string* error)
 {
     std::random_device entropy;
@@ -54,7 +69,7 @@ bool replaceFile(const std::string& path, const struct stat* existing, const std
         return failWith(error, "cannot write " + path + ": " + reason());
     if (existing)
         fchmod(fd, existing->st_mode & 07777);
-    bool ok = writeAll(fd, data) && fsync(fd) == 0;
+    bool ok = produceInto(fd, produce) && fsync(fd) == 0;
     int err = errno;
     ok = ::close(fd) == 0 && ok;
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
@@ -73,8 +88,13 @@ bool replaceFile(const std::string& path, const struct stat* existing, const std
 
 bool writeOutput(const std::string& path, const std::vector<uint8_t>& data, std::string* error)
 {
+    return writeOutput(path, [&](const ByteSink& sink) { return sink(data.data(), data.size()); }, error);
+}
+
+bool writeOutput(const std::string& path, const OutputProducer& produce, std::string* error)
+{
     if (path == "-") {
-        if (!writeAll(STDOUT_FILENO, data))
+        if (!produceInto(STDOUT_FILENO, produce))
             return failWith(error, "cannot write to standard output: " + reason());
         return true;
     }
@@ -82,7 +102,7 @@ bool writeOutput(const std::string& path, const std::vector<uint8_t>& data, std:
     if (lstat(path.c_str(), &st) != 0) {
         if (errno != ENOENT)
             return failWith(error, "cannot write " + path + ": " + reason());
-        return replaceFile(path, nullptr, data, error);
+        return replaceFile(path, nullptr, produce, error);
     }
     std::string target = path;
     if (S_ISLNK(st.st_mode)) {
@@ -96,12 +116,12 @@ bool writeOutput(const std::string& path, const std::vector<uint8_t>& data, std:
             return failWith(error, "cannot write " + path + ": " + reason());
     }
     if (S_ISREG(st.st_mode))
-        return replaceFile(target, &st, data, error);
+        return replaceFile(target, &st, produce, error);
     if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
         int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
             return failWith(error, "cannot write " + path + ": " + reason());
-        bool ok = writeAll(fd, data);
+        bool ok = produceInto(fd, produce);
         int err = errno;
         ok = ::close(fd) == 0 && ok;
         if (!ok) {

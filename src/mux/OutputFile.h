@@ -1,6 +1,8 @@
 #pragma once
 // Where orvalis-mux puts its stream: exactly the OUTPUT it was given.
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,4 +15,10 @@ namespace mux {
 // and links that lead nowhere are refused. False with *error on any failure,
 // a full disk included.
 bool writeOutput(const std::string& path, const std::vector<uint8_t>& data, std::string* error);
+
+// The same for output made piece by piece: produce hands each piece to the sink
+// it is given and gives up (false) when the sink does.
+using ByteSink = std::function<bool(const uint8_t* data, size_t size)>;
+using OutputProducer = std::function<bool(const ByteSink& sink)>;
+bool writeOutput(const std::string& path, const OutputProducer& produce, std::string* error);
 } // namespace mux

@@ -157,18 +157,24 @@ int passesIn(double seconds, double pass, int minimum)
 
 // The summary PID: the lists first, then the summary passes with the lists slipped in
 // between summaries every listSpacing bytes. Without summaries, copies of the lists.
-void fillEpgTrack(PacketTrack& track, const std::vector<Bytes>& summaries, const std::vector<Bytes>& lists, int passes,
-                  size_t listSpacing, size_t bareCopies)
+// One stretch per pass.
+PacketTrack::Source epgSource(const std::vector<Bytes>& summaries, const std::vector<Bytes>& lists, int passes,
+                              size_t listSpacing, size_t bareCopies)
 {
-    std::vector<Bytes> seq = lists;
-    if (summaries.empty()) {
-        for (size_t i = 1; i < bareCopies; ++i)
-            seq.insert(seq.end(), lists.begin(), lists.end());
-        track.append(seq);
-        return;
-    }
-    size_t since = 0;
-    for (int p = 0; p < passes; ++p) {
+    if (summaries.empty())
+        return [&lists, bareCopies, done = false](std::vector<Bytes>& seq) mutable {
+            if (done)
+                return false;
+            for (size_t i = 0; i < std::max<size_t>(1, bareCopies); ++i)
+                seq.insert(seq.end(), lists.begin(), lists.end());
+            done = true;
+            return true;
+        };
+    return [&summaries, &lists, passes, listSpacing, pass = 0, since = size_t{0}](std::vector<Bytes>& seq) mutable {
+        if (pass >= passes)
+            return false;
+        if (pass == 0)
+            seq = lists;
         for (const Bytes& s : summaries) {
             if (since >= listSpacing) {
                 seq.insert(seq.end(), lists.begin(), lists.end());
@@ -177,14 +183,26 @@ void fillEpgTrack(PacketTrack& track, const std::vector<Bytes>& summaries, const
             seq.push_back(s);
             since += s.size();
         }
-        track.append(seq);
-        seq.clear();
-    }
+        ++pass;
+        return true;
+    };
+}
+
+// The same sections, pass after pass.
+PacketTrack::Source repeatSource(const std::vector<Bytes>& sections, int passes)
+{
+    return [&sections, left = passes](std::vector<Bytes>& seq) mutable {
+        if (left <= 0)
+            return false;
+        seq = sections;
+        --left;
+        return true;
+    };
 }
 
 } // namespace
 
-std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
+bool writeTransportStream(const Config& cfg, const Model& m, const StreamSink& sink)
 {
     const uint64_t perSecond = std::max<uint64_t>(1, static_cast<uint64_t>(cfg.muxRate) / (ts::kPacketSize * 8));
     auto every = [&](uint64_t ms) { return std::max<uint64_t>(1, perSecond * ms / 1000); };
@@ -205,21 +223,23 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
     // a player that loops the stream goes on without a break in either carousel.
     PacketTrack titles(kTitlePid), epg(kEpgPid);
     double seconds = kBareSecondsPerPass * cfg.passes;
+    std::vector<Bytes> titlePass, summaryPass, lists;
     if (cfg.withEpg) {
-        const std::vector<Bytes> titlePass = titleCarousel(cfg, m);
-        const std::vector<Bytes> summaryPass = summaryCarousel(cfg, m);
+        titlePass = titleCarousel(cfg, m);
+        summaryPass = summaryCarousel(cfg, m);
         const std::vector<Channel> sentChannels = cfg.emptyChannelTable ? std::vector<Channel>{} : m.channels;
-        const std::vector<Bytes> lists = {buildChannelSection(sentChannels, cfg.channelExtraBytes),
-                                          buildThemeSection(m.themes, cfg.themeExtraBytes)};
+        lists = {buildChannelSection(sentChannels, cfg.channelExtraBytes),
+                 buildThemeSection(m.themes, cfg.themeExtraBytes)};
         const size_t listSpacing = static_cast<size_t>(cfg.summaryRate / 8 * kListSpacingSeconds);
         const double titleSeconds = passSeconds(titlePass, cfg.titleRate);
         const double summarySeconds = passSeconds(summaryPass, cfg.summaryRate);
         if (titleSeconds > 0 || summarySeconds > 0)
             seconds = std::max(titleSeconds, summarySeconds) * cfg.passes;
-        for (int p = passesIn(seconds, titleSeconds, cfg.passes); p > 0; --p)
-            titles.append(titlePass);
-        fillEpgTrack(epg, summaryPass, lists, passesIn(seconds, summarySeconds, cfg.passes), listSpacing,
-                     static_cast<size_t>(seconds / kListSpacingSeconds));
+        const int titlePasses = passesIn(seconds, titleSeconds, cfg.passes);
+        titles.feed([&] { return repeatSource(titlePass, titlePasses); });
+        const int summaryPasses = passesIn(seconds, summarySeconds, cfg.passes);
+        const size_t bareCopies = static_cast<size_t>(seconds / kListSpacingSeconds);
+        epg.feed([&] { return epgSource(summaryPass, lists, summaryPasses, listSpacing, bareCopies); });
     }
     const uint64_t slots = static_cast<uint64_t>(seconds * perSecond);
 
@@ -266,9 +286,17 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
     const uint64_t pcrInterval = every(30);
     PacketTrack* tracks[] = {&titles, &epg};
 
+    // Handed to the sink in pieces of about this size.
+    constexpr size_t kPiece = 1 << 20;
     Bytes out;
+    out.reserve(kPiece + ts::kPacketSize);
     std::deque<Bytes> urgent;
     for (uint64_t slot = 0;; ++slot) {
+        if (out.size() >= kPiece) {
+            if (!sink(out.data(), out.size()))
+                return false;
+            out.clear();
+        }
         if (titles.exhausted() && epg.exhausted() && slot >= slots && urgent.empty())
             break;
         for (auto& p : periodic) {
@@ -302,7 +330,17 @@ std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
         else
             ts::appendNullPacket(out);
     }
-    return out;
+    return out.empty() || sink(out.data(), out.size());
+}
+
+std::vector<uint8_t> buildTransportStream(const Config& cfg, const Model& m)
+{
+    Bytes ts;
+    writeTransportStream(cfg, m, [&](const uint8_t* data, size_t size) {
+        ts.insert(ts.end(), data, data + size);
+        return true;
+    });
+    return ts;
 }
 
 } // namespace mux

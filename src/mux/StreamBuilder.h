@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "mux/Config.h"
@@ -12,6 +14,11 @@ namespace mux {
 // bit rates, and null packets at the constant mux rate.
 std::vector<uint8_t> buildTransportStream(const Config& config);
 std::vector<uint8_t> buildTransportStream(const Config& config, const Model& model);
+
+// The same stream handed to sink piece by piece, in memory that does not grow with
+// its length; false as soon as the sink returns false.
+using StreamSink = std::function<bool(const uint8_t* data, size_t size)>;
+bool writeTransportStream(const Config& config, const Model& model, const StreamSink& sink);
 
 // Stream time of packet i at the config's mux rate, in 27 MHz units.
 uint64_t packetTime27MHz(const Config& config, uint64_t packetIndex);

@@ -222,25 +222,34 @@ int main(int argc, char** argv)
         return fail("carousel rates leave no room in the mux rate");
 
     const mux::Model model = mux::generateModel(cfg);
-    const std::vector<uint8_t> ts = mux::buildTransportStream(cfg, model);
-    if (stats) {
-        size_t text = 0;
-        for (const auto& s : model.summaries)
-            text += s.text.size();
-        std::fprintf(stderr, "channels %zu, themes %zu, titles %zu, summaries %zu (%zu bytes of text), %zu packets, %.1f s\n",
-                     model.channels.size(), model.themes.size(), model.titles.size(), model.summaries.size(), text,
-                     ts.size() / 188, ts.size() * 8.0 / cfg.muxRate);
-    }
     if (!listing.empty() && !writeListing(listing, model)) {
         std::fprintf(stderr, "orvalis-mux: cannot write %s\n", listing.c_str());
         return 1;
     }
-    if (output.empty())
-        return 0;
+    // The stream goes out as it is made: at high rates and many passes it is far
+    // larger than memory.
+    uint64_t bytes = 0;
+    auto produce = [&](const mux::ByteSink& sink) {
+        return mux::writeTransportStream(cfg, model, [&](const uint8_t* data, size_t size) {
+            bytes += size;
+            return sink(data, size);
+        });
+    };
     std::string error;
-    if (!mux::writeOutput(output, ts, &error)) {
+    if (output.empty()) {
+        if (stats)
+            produce([](const uint8_t*, size_t) { return true; });
+    } else if (!mux::writeOutput(output, produce, &error)) {
         std::fprintf(stderr, "orvalis-mux: %s\n", error.c_str());
         return 1;
+    }
+    if (stats) {
+        size_t text = 0;
+        for (const auto& s : model.summaries)
+            text += s.text.size();
+        std::fprintf(stderr, "channels %zu, themes %zu, titles %zu, summaries %zu (%zu bytes of text), %llu packets, %.1f s\n",
+                     model.channels.size(), model.themes.size(), model.titles.size(), model.summaries.size(), text,
+                     static_cast<unsigned long long>(bytes / 188), bytes * 8.0 / cfg.muxRate);
     }
     return 0;
 }

@@ -5,6 +5,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <string>
+#include <vector>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <sys/wait.h>
@@ -34,7 +37,39 @@ std::vector<uint8_t> runToStdout(const std::string& args, int& status)
     return out;
 }
 
+// Runs the tool with its output to /dev/null; the peak resident size in KiB, or -1
+// when it failed.
+long peakKiB(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv = {const_cast<char*>(kTool.c_str())};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execv(kTool.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
 } // namespace
+
+TEST(CommandLine, MemoryStaysFlatHoweverLongTheStream)
+{
+    if (!haveTool())
+        GTEST_SKIP() << "orvalis-mux not built";
+    // About 9 MB of stream against about 190 MB: the tool writes as it goes.
+    const long small = peakKiB({"--passes", "1", "/dev/null"});
+    const long large = peakKiB({"--mux-rate", "50000000", "--passes", "4", "/dev/null"});
+    ASSERT_GT(small, 0);
+    ASSERT_GT(large, 0);
+    EXPECT_LT(large, small + 48 * 1024) << "peak " << large << " KiB against " << small << " KiB";
+}
 
 TEST(CommandLine, WritesTheLibraryStreamToStdoutAndToAFile)
 {
