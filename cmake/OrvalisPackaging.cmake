@@ -1,13 +1,15 @@
-# Installation layout and the Debian package (cpack -G DEB).
+# Installation layout (the Debian package in debian/ installs exactly this):
 #
 #   /usr/bin/orvalis-box, orvalis-mux, orvalis-xmltv   the programs
 #   /usr/lib/orvalis/orvalis.so                        the plug-in the box starts
 #   /usr/lib/orvalis/libboxhost.so                     the toolkit the box and plug-in share
 #   /usr/share/orvalis/skins/default.skin              the box's skin
+#   /usr/share/man/man1/orvalis-*.1                    the manual pages
 #
 # The box looks for the plug-in and the skin relative to its own place (../lib/orvalis,
 # ../share/orvalis), so an installed box needs no options; the browser page is built
-# into the box.
+# into the box. The programs and the plug-in find the toolkit through RUNPATH: it is
+# private to them, so it is not in the linker's search path and needs no ldconfig.
 include(GNUInstallDirs)
 
 set(ORVALIS_PRIVATE_LIBDIR "lib/orvalis")
@@ -23,7 +25,7 @@ if(TARGET orvalis)
   set_target_properties(orvalis PROPERTIES INSTALL_RPATH "$ORIGIN")
   install(TARGETS orvalis LIBRARY DESTINATION ${ORVALIS_PRIVATE_LIBDIR})
 endif()
-foreach(program box orvalis-mux orvalis-xmltv)
+foreach(program box orvalis-mux orvalis-xmltv orvalis-import)
   if(TARGET ${program})
     set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/../${ORVALIS_PRIVATE_LIBDIR}")
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -35,24 +37,6 @@ if(TARGET box)
                             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/orvalis-box\")")
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/data/skins/default.skin DESTINATION ${ORVALIS_DATADIR}/skins)
+file(GLOB ORVALIS_MAN_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/man/*.1)
+install(FILES ${ORVALIS_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME orvalis)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "weekly EPG plug-in for a DVB receiver, with a receiver to run it")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "Orvalis reads a broadcaster's private EPG tables (channel list, themes, a week of\n"
-  "titles and summaries) and lets the user browse the week. orvalis-box is a receiver\n"
-  "of its own that runs the plug-in on MPEG transport streams, orvalis-mux generates a\n"
-  "sample broadcast and orvalis-xmltv exports the week as XMLTV.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvalis developers")
-set(CPACK_DEBIAN_PACKAGE_SECTION video)
-# Libraries from the binaries themselves; the fonts are read as files, so they are named.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/src/host")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-urw-base35")
-include(CPack)

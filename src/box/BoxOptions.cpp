@@ -9,7 +9,7 @@ namespace box {
 
 const char* boxUsage()
 {
-    return "usage: box [options]\n"
+    return "usage: orvalis-box [options]\n"
            "  --root DIR            folder that stands for the receiver's / (default: box-root)\n"
            "  --plugin FILE         plug-in shared object (default: the one built with the box)\n"
            "  --ts FILE             a transport stream: one transponder (repeatable; - reads standard input).\n"
@@ -22,7 +22,7 @@ const char* boxUsage()
            "  --display KIND        window, web or headless (default: headless with --keys,\n"
            "                        window with a graphical display, web otherwise)\n"
            "  --listen ADDR:PORT    address of the web display (default: 127.0.0.1:8080)\n"
-           "  --scale N             window display scale (1 or 2)\n"
+           "  --scale N             window display scale (1 to 4)\n"
            "  --keys SCRIPT         headless key script, e.g. \"green ok text:tg1 shot:list exit\";\n"
            "                        keys left when the plug-in returns start it again\n"
            "  --keys-file FILE      the key script from a file\n"
@@ -39,7 +39,7 @@ const char* boxUsage()
            "                        its TDT/TOT; without them, the latest start of a present event\n"
            "                        in its EIT; else the system time)\n"
            "  --quiet               no log lines on standard error\n"
-           "  --help                this text\n"
+           "  -h, --help            this text\n"
            "  --version             the version\n";
 }
 

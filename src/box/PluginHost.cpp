@@ -64,6 +64,14 @@ std::string PluginHost::defaultConfigText(const std::string& epgServiceRef)
     return text;
 }
 
+bool PluginHost::configInstalled()
+{
+    for (const char* dir : kPluginDirs)
+        if (exists(host::hostPath(std::string(dir) + "/orvalis.cfg")))
+            return true;
+    return false;
+}
+
 bool PluginHost::installDefaultConfig(const std::string& epgServiceRef, std::string* error) const
 {
     if (!epgServiceRef.empty() && !validEpgServiceText(epgServiceRef)) {
@@ -71,9 +79,8 @@ bool PluginHost::installDefaultConfig(const std::string& epgServiceRef, std::str
             *error = "not a service reference: \"" + epgServiceRef + "\"";
         return false;
     }
-    for (const char* dir : kPluginDirs)
-        if (exists(host::hostPath(std::string(dir) + "/orvalis.cfg")))
-            return true;
+    if (configInstalled())
+        return true;
     if (!host::makeDirectories(kPluginDirs[0])) {
         if (error)
             *error = std::string("cannot create ") + kPluginDirs[0] + " in the root";

@@ -20,6 +20,8 @@ public:
     // builtinObject: the plug-in built with the box, used when a description has no .so beside it.
     explicit PluginHost(std::string builtinObject) : m_builtinObject(std::move(builtinObject)) {}
 
+    // A plug-in folder of the box's file system holds an orvalis.cfg.
+    static bool configInstalled();
     // Writes /var/tuxbox/plugins/orvalis.cfg when no plug-in folder holds one:
     // the description lines and, when given, the EPG service to read.
     bool installDefaultConfig(const std::string& epgServiceRef, std::string* error) const;

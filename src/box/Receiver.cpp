@@ -1,4 +1,5 @@
 #include "box/Receiver.h"
+#include "box/EpgCarrierFinder.h"
 #include "box/ServiceFile.h"
 #include "demux/KernelDemuxFile.h"
 #include "demux/VirtualDemuxFile.h"
@@ -19,6 +20,8 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
+#include <map>
 
 namespace box {
 namespace {
@@ -30,6 +33,9 @@ constexpr uint64_t kScanStreamNs = 15ull * 1000000000ull;
 constexpr uint64_t kEpgScanStreamNs = 60ull * 1000000000ull;
 // ... or after this many packets, whatever the clock says.
 constexpr uint64_t kScanPackets = 500000;
+// Programme maps come at least every 0.5 s (TR 101 290); the EPG service is looked for
+// that long several times over.
+constexpr uint64_t kPmtStreamNs = 3ull * 1000000000ull;
 // A live source must send its first packets within this time.
 constexpr int kLiveStartMs = 10000;
 // A live source that pauses during the scan is waited for this long at most.
@@ -54,6 +60,35 @@ std::string whyNotAStream(const std::string& path)
     if (n < 0)
         return "it cannot be read";
     return "it is not an MPEG transport stream (no run of 188-byte packets starting with the sync byte 0x47)";
+}
+
+// Hands the stream's packets to use while wanted() holds, for up to budgetNs of stream
+// time or kScanPackets packets, until a file's end, or until a live source ends or
+// pauses longer than kScanPauseLimit.
+void playPackets(demux::TransportStream& stream, uint64_t budgetNs, const std::function<bool()>& wanted,
+                 const std::function<void(const uint8_t*)>& use)
+{
+    uint64_t streamNs = 0, packets = 0;
+    auto pauseStart = std::chrono::steady_clock::now();
+    bool more = true;
+    while (more && wanted() && streamNs < budgetNs && packets < kScanPackets) {
+        switch (stream.step()) {
+        case demux::TransportStream::Step::Packet:
+            use(stream.packet());
+            streamNs += stream.duration();
+            ++packets;
+            stream.advance();
+            pauseStart = std::chrono::steady_clock::now();
+            break;
+        case demux::TransportStream::Step::Wait:
+            more = std::chrono::steady_clock::now() - pauseStart < kScanPauseLimit;
+            stream.waitReadable(50);
+            break;
+        default:
+            more = false;
+            break;
+        }
+    }
 }
 
 } // namespace
@@ -131,6 +166,9 @@ void Receiver::scanStreams()
             });
         scan::ScanResult result = scanStream(stream, epg);
         m_firstStreamTime.push_back(firstTime ? firstTime : latestPresent);
+        std::vector<uint16_t> carriers;
+        if (m_findEpgService && !m_epgService.valid())
+            carriers = epgCarriers(stream, result);
         eServiceInterface::Bouquet bouquet;
         bouquet.name = !result.networkName.empty() ? result.networkName : stream.name();
         for (const auto& s : result.services) {
@@ -138,6 +176,12 @@ void Receiver::scanStreams()
                                   static_cast<int>(result.dvbNamespace));
             si->addService({ref, s.name, s.provider, static_cast<int>(t)});
             bouquet.services.push_back(ref);
+            // The first carrier in the SDT's order, as a user would pick it from the list.
+            if (!m_epgService.valid() && std::find(carriers.begin(), carriers.end(), s.sid) != carriers.end()) {
+                m_epgService = ref;
+                host::logMessage("box", "%s carries the EPG tables: %s (%s)", stream.name().c_str(), s.name.c_str(),
+                                 ref.toString().c_str());
+            }
         }
         host::logMessage("box", "%s: %zu services, namespace %x", stream.name().c_str(), result.services.size(),
                          result.dvbNamespace);
@@ -153,32 +197,27 @@ scan::ScanResult Receiver::scanStream(demux::TransportStream& stream, scan::EitC
     // whole budget (EIT schedules repeat within seconds); a live source's scan ends
     // with its service tables.
     scan::ServiceScanner scanner;
-    uint64_t streamNs = 0, packets = 0;
-    auto pauseStart = std::chrono::steady_clock::now();
-    bool more = true;
-    const uint64_t budgetNs = stream.live() ? kScanStreamNs : kEpgScanStreamNs;
-    while (more && (!scanner.done() || !stream.live()) && streamNs < budgetNs && packets < kScanPackets) {
-        switch (stream.step()) {
-        case demux::TransportStream::Step::Packet:
-            if (!scanner.done())
-                scanner.put(stream.packet());
-            epg.put(stream.packet());
-            streamNs += stream.duration();
-            ++packets;
-            stream.advance();
-            pauseStart = std::chrono::steady_clock::now();
-            break;
-        case demux::TransportStream::Step::Wait:
-            more = std::chrono::steady_clock::now() - pauseStart < kScanPauseLimit;
-            stream.waitReadable(50);
-            break;
-        default:
-            more = false;
-            break;
-        }
-    }
+    playPackets(stream, stream.live() ? kScanStreamNs : kEpgScanStreamNs,
+                [&] { return !scanner.done() || !stream.live(); },
+                [&](const uint8_t* packet) {
+                    if (!scanner.done())
+                        scanner.put(packet);
+                    epg.put(packet);
+                });
     stream.rewind();
     return scanner.result();
+}
+
+std::vector<uint16_t> Receiver::epgCarriers(demux::TransportStream& stream, const scan::ScanResult& result)
+{
+    std::map<uint16_t, uint16_t> pmtPids;
+    for (const auto& s : result.services)
+        if (s.pmtPid)
+            pmtPids[s.sid] = s.pmtPid;
+    EpgCarrierFinder finder(pmtPids);
+    playPackets(stream, kPmtStreamNs, [&] { return !finder.done(); }, [&](const uint8_t* packet) { finder.put(packet); });
+    stream.rewind();
+    return finder.carriers();
 }
 
 void Receiver::tuned(int transponder)

@@ -71,6 +71,11 @@ int main(int argc, char** argv)
         host::logMessage("box", "cannot load skin %s; using the built-in one", skin.c_str());
 
     box::Receiver receiver;
+    // A box set up afresh names the service that carries the guide in the plug-in's
+    // new settings, as --epg-service would.
+    const bool firstRun = options->epgService.empty() && !options->listServices && !options->listEvents &&
+                          !box::PluginHost::configInstalled();
+    receiver.findEpgService(firstRun);
     if (!receiver.setUp(*options, &error)) {
         std::fprintf(stderr, "box: %s\n", error.c_str());
         return 2;
@@ -99,7 +104,12 @@ int main(int argc, char** argv)
 
     std::string builtin = options->plugin.empty() ? layout.plugin : options->plugin;
     box::PluginHost plugins(builtin);
-    if (!plugins.installDefaultConfig(options->epgService, &error))
+    std::string epgService = options->epgService;
+    if (firstRun && receiver.epgService().valid())
+        epgService = receiver.epgService().toString();
+    else if (firstRun && !options->streams.empty())
+        host::logMessage("box", "no service of the streams carries the EPG tables (PIDs 0xD2 and 0xD3)");
+    if (!plugins.installDefaultConfig(epgService, &error))
         host::logMessage("box", "%s", error.c_str());
 
     std::vector<std::string> passedOver;

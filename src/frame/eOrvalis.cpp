@@ -160,7 +160,11 @@ void eOrvalis::reportTableError(int result, bool themes)
         text = "Can't open DEMUX device.";
         break;
     case -2:
-        text = themes ? "Themes not found.\nCheck EPG channel." : "Channels not found.\nCheck EPG channel.";
+        // With no EPG channel set, the box found no service that sends the tables.
+        if (!EPGService.valid())
+            text = "The stream carries no guide.\nSet the EPG channel in Setup.";
+        else
+            text = themes ? "Themes not found.\nCheck EPG channel." : "Channels not found.\nCheck EPG channel.";
         break;
     case -3:
         text = themes ? "Themes data file not found.\nUpdate EPG." : "Channels data file not found.\nUpdate EPG.";
