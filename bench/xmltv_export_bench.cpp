@@ -5,14 +5,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 #include "mux/Config.h"
 #include "mux/ModelGenerator.h"
 #include "mux/StreamBuilder.h"
-#include "ts/PacketReader.h"
+#include "StreamFile.h"
 #include "xmltv/StreamWeekReader.h"
 #include "xmltv/WeekDating.h"
 #include "xmltv/XmltvWriter.h"
@@ -25,28 +24,11 @@ bool buildFile()
 {
     mux::Config cfg;
     cfg.startDay = mux::parseDay("2026-12-08");
-    const auto ts = mux::buildTransportStream(cfg, mux::generateModel(cfg));
-    g_file = (std::filesystem::temp_directory_path() / ("xmltv_export_bench_" + std::to_string(getpid()) + ".ts")).string();
-    std::FILE* f = std::fopen(g_file.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(ts.data(), 1, ts.size(), f) == ts.size();
-    return std::fclose(f) == 0 && ok;
+    g_file = benchstream::writeTemporary("xmltv_export_bench", mux::buildTransportStream(cfg, mux::generateModel(cfg)));
+    return !g_file.empty();
 }
 
-void BM_ReadStreamPackets(benchmark::State& state)
-{
-    size_t packets = 0;
-    for (auto _ : state) {
-        ts::PacketReader reader(g_file);
-        packets = 0;
-        while (const uint8_t* p = reader.next()) {
-            benchmark::DoNotOptimize(p);
-            ++packets;
-        }
-    }
-    state.counters["packets"] = double(packets);
-}
+void BM_ReadStreamPackets(benchmark::State& state) { benchstream::readPackets(state, g_file); }
 
 void BM_ExportWeek(benchmark::State& state)
 {

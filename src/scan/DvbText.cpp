@@ -8,7 +8,7 @@ namespace scan {
 namespace {
 
 // Converter slots: the default table, ISO/IEC 8859-1..16, the two-byte and the East
-// Asian tables, and UTF-8 (checked and cleaned like the others).
+// Asian tables; UTF-8 is only checked, never converted.
 constexpr int kDefaultSlot = 0;
 constexpr int kUcs2Slot = 17;
 constexpr int kKoreanSlot = 18;
@@ -23,6 +23,36 @@ const char* const kIso8859[17] = {nullptr,      "ISO-8859-1",  "ISO-8859-2",  "I
 // Spelt the iconv way: glibc's ISO_6937 combines a non-spacing diacritic with the letter
 // that follows it, as the default table means it.
 constexpr const char* kDefaultCharset = "ISO_6937";
+
+// The length of the well-formed UTF-8 sequence at p (RFC 3629: no overlong forms, no
+// surrogates, nothing above U+10FFFF), or 0.
+size_t utf8Sequence(const uint8_t* p, size_t n)
+{
+    const uint8_t c = p[0];
+    if (c < 0x80)
+        return 1;
+    size_t len = 0;
+    uint8_t lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF)
+        len = 2;
+    else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        lo = c == 0xE0 ? 0xA0 : 0x80;
+        hi = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        lo = c == 0xF0 ? 0x90 : 0x80;
+        hi = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (n < len || p[1] < lo || p[1] > hi)
+        return 0;
+    for (size_t k = 2; k < len; ++k)
+        if ((p[k] & 0xC0) != 0x80)
+            return 0;
+    return len;
+}
 
 iconv_t asIconv(void* p) { return static_cast<iconv_t>(p); }
 const iconv_t kClosed = reinterpret_cast<iconv_t>(-1);
@@ -113,6 +143,21 @@ void DvbText::convert(const Table& t, const uint8_t* text, size_t n, std::string
             out.append(reinterpret_cast<const char*>(text), n);
             return;
         }
+    }
+    if (t.slot == kUtf8Slot) {
+        m_converted.clear();
+        for (size_t i = 0; i < n;) {
+            const size_t len = utf8Sequence(text + i, n - i);
+            if (len == 0) {
+                ++m_faults.badBytes;
+                ++i;
+                continue;
+            }
+            m_converted.append(reinterpret_cast<const char*>(text + i), len);
+            i += len;
+        }
+        appendCleaned(m_converted.data(), m_converted.size(), out);
+        return;
     }
     void*& slot = m_converters[size_t(t.slot)];
     if (asIconv(slot) == kClosed) {

@@ -253,61 +253,69 @@ void EitGuide::decodeSdt(const uint8_t* s, size_t n)
     }
 }
 
-void EitGuide::decodeEvent(const uint8_t* e, size_t descriptorsSize, GuideEvent& ev)
+void EitGuide::decodeDescriptors(const uint8_t* d, size_t size, GuideEvent* ev, bool titlesOnly) const
 {
+    // Faults are counted when the event comes in (ev null: lengths checked only), not
+    // again each time the guide is read out.
+    auto fault = [&] {
+        if (!ev)
+            ++m_counters.badDescriptors;
+    };
     std::vector<RawExtended> extended;
-    const uint8_t* d = e + kEventHeader;
-    const uint8_t* end = d + descriptorsSize;
+    const uint8_t* end = d + size;
     while (d + 2 <= end) {
         const uint8_t tag = d[0];
         const size_t len = d[1];
         const uint8_t* body = d + 2;
         if (body + len > end) {
-            ++m_counters.badDescriptors;
+            fault();
             break;
         }
         d = body + len;
         switch (tag) {
         case kShortEventTag: {
             if (len < 5 || 4 + size_t(body[3]) + 1 > len || 5 + size_t(body[3]) + body[4 + body[3]] > len) {
-                ++m_counters.badDescriptors;
+                fault();
                 break;
             }
+            if (!ev)
+                break;
             const size_t nameLen = body[3];
             GuideTitle t;
             t.language = code3(body);
             t.name = m_text.decode(body + 4, nameLen);
             t.text = m_text.decode(body + 5 + nameLen, body[4 + nameLen]);
-            ev.titles.push_back(std::move(t));
+            ev->titles.push_back(std::move(t));
             break;
         }
         case kExtendedEventTag:
-            if (len < 5) {
-                ++m_counters.badDescriptors;
-                break;
-            }
-            extended.push_back({uint8_t(body[0] >> 4), 0, body + 1, len - 1});
+            if (len < 5)
+                fault();
+            else
+                extended.push_back({uint8_t(body[0] >> 4), 0, body + 1, len - 1});
             break;
         case kContentTag:
             if (len % 2 != 0)
-                ++m_counters.badDescriptors;
-            for (size_t i = 0; i + 2 <= len; i += 2)
-                ev.content.push_back({uint8_t(body[i] >> 4), uint8_t(body[i] & 0x0F), body[i + 1]});
+                fault();
+            for (size_t i = 0; ev && i + 2 <= len; i += 2)
+                ev->content.push_back({uint8_t(body[i] >> 4), uint8_t(body[i] & 0x0F), body[i + 1]});
             break;
         case kParentalTag:
             if (len % 4 != 0)
-                ++m_counters.badDescriptors;
-            for (size_t i = 0; i + 4 <= len; i += 4)
-                ev.ratings.push_back({code3(body + i), body[i + 3]});
+                fault();
+            for (size_t i = 0; ev && i + 4 <= len; i += 4)
+                ev->ratings.push_back({code3(body + i), body[i + 3]});
             break;
         default:
             break;
         }
     }
 
-    // Extended event descriptors by language, in their numbering; the texts of one
-    // language continue one another, items with no description continue the last item.
-    // Languages in the order first sent, each in its descriptor numbering.
+    if (titlesOnly)
+        return;
+    // Extended event descriptors by language (in the order first sent), each language
+    // in its descriptor numbering; the texts of one language continue one another, an
+    // item with no description continues the last item.
     std::vector<std::string> languages;
     for (RawExtended& x : extended) {
         const std::string language = code3(x.body);
@@ -319,45 +327,47 @@ void EitGuide::decodeEvent(const uint8_t* e, size_t descriptorsSize, GuideEvent&
     std::stable_sort(extended.begin(), extended.end(), [](const RawExtended& a, const RawExtended& b) {
         return a.rank != b.rank ? a.rank < b.rank : a.number < b.number;
     });
-    std::vector<std::pair<std::string, std::vector<std::pair<const uint8_t*, size_t>>>> texts;
+    std::vector<std::vector<std::pair<const uint8_t*, size_t>>> texts(languages.size());
+    if (ev)
+        for (const std::string& language : languages)
+            ev->extended.push_back({language, {}, {}});
     for (const RawExtended& x : extended) {
         // language(3) length_of_items(1) items text_length(1) text
         const size_t itemsLen = x.body[3];
         if (4 + itemsLen + 1 > x.size || 5 + itemsLen + x.body[4 + itemsLen] > x.size) {
-            ++m_counters.badDescriptors;
+            fault();
             continue;
-        }
-        const std::string language = code3(x.body);
-        auto block = std::find_if(ev.extended.begin(), ev.extended.end(),
-                                  [&](const GuideExtended& g) { return g.language == language; });
-        if (block == ev.extended.end()) {
-            ev.extended.push_back({language, {}, {}});
-            texts.push_back({language, {}});
-            block = ev.extended.end() - 1;
         }
         const uint8_t* item = x.body + 4;
         const uint8_t* itemsEnd = item + itemsLen;
         while (item < itemsEnd) {
             const size_t descLen = item[0];
             if (item + 1 + descLen + 1 > itemsEnd || item + 2 + descLen + item[1 + descLen] > itemsEnd) {
-                ++m_counters.badDescriptors;
+                fault();
                 break;
             }
             const size_t itemLen = item[1 + descLen];
-            std::string description = m_text.decode(item + 1, descLen);
-            std::string value = m_text.decode(item + 2 + descLen, itemLen);
-            if (description.empty() && !block->items.empty())
-                block->items.back().item += value;
-            else
-                block->items.push_back({std::move(description), std::move(value)});
+            if (ev) {
+                auto& items = ev->extended[x.rank].items;
+                std::string description = m_text.decode(item + 1, descLen);
+                std::string value = m_text.decode(item + 2 + descLen, itemLen);
+                if (description.empty() && !items.empty())
+                    items.back().item += value;
+                else
+                    items.push_back({std::move(description), std::move(value)});
+            }
             item += 2 + descLen + itemLen;
         }
-        for (auto& [lang, fields] : texts)
-            if (lang == language)
-                fields.emplace_back(x.body + 5 + itemsLen, x.body[4 + itemsLen]);
+        texts[x.rank].emplace_back(x.body + 5 + itemsLen, x.body[4 + itemsLen]);
     }
+    if (!ev)
+        return;
     for (size_t i = 0; i < texts.size(); ++i)
-        ev.extended[i].text = m_text.decodeJoined(texts[i].second);
+        ev->extended[i].text = m_text.decodeJoined(texts[i]);
+    // A language whose descriptors all lied says nothing.
+    ev->extended.erase(std::remove_if(ev->extended.begin(), ev->extended.end(),
+                                      [](const GuideExtended& x) { return x.items.empty() && x.text.empty(); }),
+                       ev->extended.end());
 }
 
 void EitGuide::decodeEit(const uint8_t* s, size_t n)
@@ -404,16 +414,10 @@ void EitGuide::decodeEit(const uint8_t* s, size_t n)
             ++m_counters.badEvents;
             continue;
         }
-        GuideEvent ev;
-        ev.eventId = get16(e);
-        ev.start = *start;
-        ev.duration = *duration;
-        ev.runningStatus = e[10] >> 5;
-        ev.freeCa = e[10] & 0x10;
-        ev.tableId = table;
-        decodeEvent(e, loop, ev);
+        decodeDescriptors(e + kEventHeader, loop, nullptr, false);
 
-        auto [it, fresh] = state.events.try_emplace(ev.eventId);
+        const uint16_t id = get16(e);
+        auto [it, fresh] = state.events.try_emplace(id);
         Stored& stored = it->second;
         if (!fresh) {
             // What an event's own transponder says beats what another one said of it.
@@ -421,7 +425,13 @@ void EitGuide::decodeEit(const uint8_t* s, size_t n)
                 continue;
             ++m_counters.replaced;
         }
-        stored.event = std::move(ev);
+        stored.start = *start;
+        stored.duration = *duration;
+        stored.eventId = id;
+        stored.runningStatus = uint8_t(e[10] >> 5);
+        stored.freeCa = e[10] & 0x10;
+        stored.tableId = table;
+        stored.descriptors.assign(reinterpret_cast<const char*>(e + kEventHeader), loop);
         stored.sequence = ++m_sequence;
         stored.stream = m_stream;
         stored.actual = actual;
@@ -436,39 +446,55 @@ size_t EitGuide::eventCount() const
     return n;
 }
 
-std::vector<GuideService> EitGuide::services() const
+void EitGuide::forEachService(const std::function<void(const GuideService&)>& visit, bool titlesOnly) const
 {
-    std::vector<GuideService> out;
-    out.reserve(m_services.size());
     m_counters.overlapped = 0;
     std::vector<const Stored*> order;
+    std::map<int64_t, int64_t> taken; // start -> end of the events kept
+    GuideService g;
     for (const auto& [key, state] : m_services) {
-        out.push_back(state.info);
-        GuideService& g = out.back();
+        g = state.info;
         // Newest first: each event stays unless it overlaps one that stayed before it.
         order.clear();
         for (const auto& [id, stored] : state.events)
             order.push_back(&stored);
         std::sort(order.begin(), order.end(), [](const Stored* a, const Stored* b) { return a->sequence > b->sequence; });
-        std::map<int64_t, int64_t> taken; // start -> end of the events kept
+        taken.clear();
+        std::vector<const Stored*> kept;
         for (const Stored* st : order) {
-            const int64_t b = st->event.start;
-            const int64_t e = b + std::max<int64_t>(st->event.duration, 1);
+            const int64_t b = st->start;
+            const int64_t e = b + std::max<int64_t>(st->duration, 1);
             auto next = taken.lower_bound(b);
-            if (next != taken.end() && next->first < e) {
-                ++m_counters.overlapped;
-                continue;
-            }
-            if (next != taken.begin() && std::prev(next)->second > b) {
+            if ((next != taken.end() && next->first < e) || (next != taken.begin() && std::prev(next)->second > b)) {
                 ++m_counters.overlapped;
                 continue;
             }
             taken.emplace(b, e);
-            g.events.push_back(st->event);
+            kept.push_back(st);
         }
-        std::sort(g.events.begin(), g.events.end(),
-                  [](const GuideEvent& a, const GuideEvent& b) { return a.start < b.start; });
+        std::sort(kept.begin(), kept.end(), [](const Stored* a, const Stored* b) { return a->start < b->start; });
+        g.events.resize(kept.size());
+        for (size_t i = 0; i < kept.size(); ++i) {
+            const Stored& st = *kept[i];
+            GuideEvent& ev = g.events[i];
+            ev = GuideEvent();
+            ev.eventId = st.eventId;
+            ev.start = st.start;
+            ev.duration = st.duration;
+            ev.runningStatus = st.runningStatus;
+            ev.freeCa = st.freeCa;
+            ev.tableId = st.tableId;
+            decodeDescriptors(reinterpret_cast<const uint8_t*>(st.descriptors.data()), st.descriptors.size(), &ev, titlesOnly);
+        }
+        visit(g);
     }
+}
+
+std::vector<GuideService> EitGuide::services() const
+{
+    std::vector<GuideService> out;
+    out.reserve(m_services.size());
+    forEachService([&](const GuideService& s) { out.push_back(s); });
     return out;
 }
 

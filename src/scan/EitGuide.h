@@ -16,6 +16,7 @@
 // alone, descriptors whose lengths lie alone.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -99,7 +100,7 @@ struct EitGuideCounters {
     uint64_t badEvents = 0;     // undefined time or outside 1970..2038: event dropped
     uint64_t badDescriptors = 0; // descriptor lengths lie: descriptor dropped
     uint64_t replaced = 0;      // event versions superseded by a newer one
-    uint64_t overlapped = 0;    // events dropped for overlapping a newer one (by the last services())
+    uint64_t overlapped = 0;    // events dropped for overlapping a newer one (by the last read-out)
     uint64_t times = 0;         // TDT/TOT sections
 };
 
@@ -128,6 +129,10 @@ public:
 
     // Every service with an SDT entry or events, by ONID, TSID and SID.
     std::vector<GuideService> services() const;
+    // The same one service at a time, its events decoded only for the call: a whole
+    // satellite's guide is never held decoded at once. With titlesOnly the events
+    // carry their titles and short texts only (a quicker look).
+    void forEachService(const std::function<void(const GuideService&)>& visit, bool titlesOnly = false) const;
     // The number of events held now (before overlaps are resolved).
     size_t eventCount() const;
     // The UTC time of the last TDT or TOT seen, if any.
@@ -138,11 +143,18 @@ public:
     const ts::ReassemblyStats& reassembly() const { return m_reassembler->stats(); }
 
 private:
+    // An event as it came: its descriptors are decoded when the guide is read out.
     struct Stored {
-        GuideEvent event;
-        uint64_t sequence = 0; // order of arrival: higher is newer
-        uint32_t stream = 0;
+        int64_t start = 0;
+        uint32_t duration = 0;
+        uint16_t eventId = 0;
+        uint8_t runningStatus = 0;
+        uint8_t tableId = 0;
+        bool freeCa = false;
         bool actual = false;
+        uint32_t stream = 0;
+        uint64_t sequence = 0; // order of arrival: higher is newer
+        std::string descriptors;
     };
     struct ServiceState {
         GuideService info; // events stay empty here
@@ -157,11 +169,11 @@ private:
     bool isRepeat(uint64_t key, const uint8_t* s);
     void decodeSdt(const uint8_t* s, size_t n);
     void decodeEit(const uint8_t* s, size_t n);
-    void decodeEvent(const uint8_t* e, size_t descriptorsSize, GuideEvent& out);
+    void decodeDescriptors(const uint8_t* d, size_t size, GuideEvent* out, bool titlesOnly) const;
     ServiceState& service(uint16_t onid, uint16_t tsid, uint16_t sid);
 
     std::unique_ptr<ts::SectionReassembler> m_reassembler;
-    DvbText m_text;
+    mutable DvbText m_text; // reused by every decode, also while reading out
     std::map<uint64_t, ServiceState> m_services;
     std::map<uint64_t, Seen> m_seen; // by sub-table: table, ONID, TSID, service
     uint64_t m_sequence = 0;

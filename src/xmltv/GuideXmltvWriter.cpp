@@ -16,13 +16,21 @@ bool hasTitle(const scan::GuideEvent& e)
 }
 
 // An element with an optional lang attribute and escaped text.
-void element(std::FILE* out, const char* name, const std::string& language, const std::string& text)
+void element(std::string& out, const char* name, const std::string& language, const std::string& text)
 {
     const std::string lang = xmltvLanguage(language);
-    if (lang.empty())
-        std::fprintf(out, "    <%s>%s</%s>\n", name, XmltvWriter::escaped(text).c_str(), name);
-    else
-        std::fprintf(out, "    <%s lang=\"%s\">%s</%s>\n", name, lang.c_str(), XmltvWriter::escaped(text).c_str(), name);
+    out += "    <";
+    out += name;
+    if (!lang.empty()) {
+        out += " lang=\"";
+        out += lang;
+        out += '"';
+    }
+    out += '>';
+    XmltvWriter::appendEscaped(out, text);
+    out += "</";
+    out += name;
+    out += ">\n";
 }
 
 } // namespace
@@ -44,46 +52,64 @@ std::string GuideXmltvWriter::description(const scan::GuideExtended& e)
 
 GuideWriteCounts GuideXmltvWriter::write(std::FILE* out, const std::vector<scan::GuideService>& services) const
 {
+    return writeFrom(out, [&](bool, const Visit& visit) {
+        for (const auto& s : services)
+            visit(s);
+    });
+}
+
+GuideWriteCounts GuideXmltvWriter::write(std::FILE* out, const scan::EitGuide& guide) const
+{
+    return writeFrom(out, [&](bool titlesOnly, const Visit& visit) { guide.forEachService(visit, titlesOnly); });
+}
+
+GuideWriteCounts GuideXmltvWriter::writeFrom(std::FILE* out, const Services& services) const
+{
     GuideWriteCounts counts;
     std::fprintf(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE tv SYSTEM \"xmltv.dtd\">\n");
     std::fprintf(out, "<tv generator-info-name=\"%s\">\n", XmltvWriter::escaped(m_generator).c_str());
 
-    std::vector<std::string> ids(services.size());
-    for (size_t i = 0; i < services.size(); ++i) {
-        const scan::GuideService& s = services[i];
+    // All channels come before the programmes: the services are gone through twice,
+    // the first time for their titles only.
+    services(true, [&](const scan::GuideService& s) {
         if (std::none_of(s.events.begin(), s.events.end(), hasTitle))
-            continue;
-        ids[i] = XmltvWriter::channelId(Channel{s.onid, s.tsid, s.sid, {}});
+            return;
+        const std::string id = XmltvWriter::channelId(Channel{s.onid, s.tsid, s.sid, {}});
         // A channel needs a display name; a service no SDT named is shown by its id.
-        const std::string& name = s.name.empty() ? ids[i] : s.name;
-        std::fprintf(out, "  <channel id=\"%s\">\n    <display-name>%s</display-name>\n  </channel>\n", ids[i].c_str(),
+        const std::string& name = s.name.empty() ? id : s.name;
+        std::fprintf(out, "  <channel id=\"%s\">\n    <display-name>%s</display-name>\n  </channel>\n", id.c_str(),
                      XmltvWriter::escaped(name).c_str());
         ++counts.channels;
-    }
+    });
 
     std::vector<std::string_view> categories;
-    for (size_t i = 0; i < services.size(); ++i) {
-        for (const scan::GuideEvent& e : services[i].events) {
+    std::string p; // one programme, written at once
+    services(false, [&](const scan::GuideService& s) {
+        const std::string id = XmltvWriter::channelId(Channel{s.onid, s.tsid, s.sid, {}});
+        for (const scan::GuideEvent& e : s.events) {
             if (!hasTitle(e)) {
                 ++counts.untitled;
                 continue;
             }
-            const std::string start = XmltvWriter::timeText(std::time_t(e.start));
-            if (e.duration > 0)
-                std::fprintf(out, "  <programme start=\"%s\" stop=\"%s\" channel=\"%s\">\n", start.c_str(),
-                             XmltvWriter::timeText(std::time_t(e.start + e.duration)).c_str(), ids[i].c_str());
-            else
-                std::fprintf(out, "  <programme start=\"%s\" channel=\"%s\">\n", start.c_str(), ids[i].c_str());
+            p = "  <programme start=\"";
+            p += XmltvWriter::timeText(std::time_t(e.start));
+            if (e.duration > 0) {
+                p += "\" stop=\"";
+                p += XmltvWriter::timeText(std::time_t(e.start + e.duration));
+            }
+            p += "\" channel=\"";
+            p += id;
+            p += "\">\n";
             for (const auto& t : e.titles)
                 if (!t.name.empty())
-                    element(out, "title", t.language, t.name);
+                    element(p, "title", t.language, t.name);
             for (const auto& t : e.titles)
                 if (!t.text.empty() && t.text != t.name)
-                    element(out, "sub-title", t.language, t.text);
+                    element(p, "sub-title", t.language, t.text);
             for (const auto& x : e.extended) {
                 const std::string text = description(x);
                 if (!text.empty())
-                    element(out, "desc", x.language, text);
+                    element(p, "desc", x.language, text);
             }
             categories.clear();
             for (const auto& c : e.content) {
@@ -91,16 +117,23 @@ GuideWriteCounts GuideXmltvWriter::write(std::FILE* out, const std::vector<scan:
                     if (!name.empty() && std::find(categories.begin(), categories.end(), name) == categories.end())
                         categories.push_back(name);
             }
-            for (std::string_view name : categories)
-                std::fprintf(out, "    <category lang=\"en\">%.*s</category>\n", int(name.size()), name.data());
-            for (const auto& r : e.ratings)
-                if (r.minimumAge() > 0)
-                    std::fprintf(out, "    <rating system=\"%s\">\n      <value>%d</value>\n    </rating>\n",
-                                 XmltvWriter::escaped(r.country).c_str(), r.minimumAge());
-            std::fprintf(out, "  </programme>\n");
+            for (std::string_view name : categories) {
+                p += "    <category lang=\"en\">";
+                p += name;
+                p += "</category>\n";
+            }
+            for (const auto& r : e.ratings) {
+                if (r.minimumAge() <= 0)
+                    continue;
+                p += "    <rating system=\"";
+                XmltvWriter::appendEscaped(p, r.country);
+                p += "\">\n      <value>" + std::to_string(r.minimumAge()) + "</value>\n    </rating>\n";
+            }
+            p += "  </programme>\n";
+            std::fwrite(p.data(), 1, p.size(), out);
             ++counts.programmes;
         }
-    }
+    });
     std::fprintf(out, "</tv>\n");
     return counts;
 }

@@ -8,6 +8,7 @@
 // from the parental rating descriptor (minimum ages by country).
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,19 @@ public:
     explicit GuideXmltvWriter(std::string generator) : m_generator(std::move(generator)) {}
 
     GuideWriteCounts write(std::FILE* out, const std::vector<scan::GuideService>& services) const;
+    // Straight from the guide, one service decoded at a time.
+    GuideWriteCounts write(std::FILE* out, const scan::EitGuide& guide) const;
 
     // The desc text of one language: "description: item" lines, then the text.
     static std::string description(const scan::GuideExtended& e);
 
 private:
+    using Visit = std::function<void(const scan::GuideService&)>;
+    // Calls visit for every service, in the same order each time; titlesOnly: the
+    // events need no more than their titles.
+    using Services = std::function<void(bool titlesOnly, const Visit& visit)>;
+    GuideWriteCounts writeFrom(std::FILE* out, const Services& services) const;
+
     std::string m_generator;
 };
 

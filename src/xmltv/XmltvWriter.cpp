@@ -48,17 +48,27 @@ std::string XmltvWriter::xmlText(const std::string& airText)
 std::string XmltvWriter::escaped(const std::string& utf8)
 {
     std::string out;
-    out.reserve(utf8.size() + 16);
-    for (char c : utf8) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
+    appendEscaped(out, utf8);
     return out;
+}
+
+void XmltvWriter::appendEscaped(std::string& out, const std::string& utf8)
+{
+    size_t from = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const char* entity = nullptr;
+        switch (utf8[i]) {
+        case '&': entity = "&amp;"; break;
+        case '<': entity = "&lt;"; break;
+        case '>': entity = "&gt;"; break;
+        case '"': entity = "&quot;"; break;
+        default: continue;
+        }
+        out.append(utf8, from, i - from);
+        out += entity;
+        from = i + 1;
+    }
+    out.append(utf8, from, std::string::npos);
 }
 
 WriteCounts XmltvWriter::write(std::FILE* out, const Week& week, const std::vector<Airing>& airings) const

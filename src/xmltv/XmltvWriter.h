@@ -29,6 +29,7 @@ public:
     static std::string xmlText(const std::string& airText);
     // Valid UTF-8 without characters XML cannot carry, escaped as character data.
     static std::string escaped(const std::string& utf8);
+    static void appendEscaped(std::string& out, const std::string& utf8);
 
 private:
     std::string m_generator;

@@ -208,7 +208,7 @@ int main(int argc, char** argv)
     const std::string generator = std::string("orvalis-xmltv ") + ORVALIS_VERSION;
     size_t channels = 0, programmes = 0;
     if (fromEit) {
-        const auto counts = xmltv::GuideXmltvWriter(generator).write(output.stream(), guide.services());
+        const auto counts = xmltv::GuideXmltvWriter(generator).write(output.stream(), guide);
         channels = counts.channels;
         programmes = counts.programmes;
         if (!quiet && counts.untitled)
