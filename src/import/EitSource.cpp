@@ -91,10 +91,8 @@ bool EitSource::readFiles(const std::vector<std::string>& files, SourceGuide& gu
 {
     scan::EitGuide eit;
     for (const std::string& f : files) {
-        if (!eit.addFile(f, error)) {
-            *error = f + ": " + *error;
-            return false;
-        }
+        if (!eit.addFile(f, error))
+            return false; // the message names the file
         eit.nextStream();
     }
     guide.name = files.size() == 1 ? files[0] : files[0] + " and " + std::to_string(files.size() - 1) + " more";
