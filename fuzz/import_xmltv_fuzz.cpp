@@ -1,25 +1,9 @@
-// The XMLTV reader and the week built from what it accepts: no input crashes, and
-// whatever is built keeps the offline files' rules (every title line has its seven
-// fields with a channel and theme slot of the tables, every day position starts a
-// line of that day, one line per distinct summary).
-#include "import/ChannelMap.h"
-#include "import/WeekFiles.h"
+// The XMLTV reader and the week built from what it accepts: no input crashes, an
+// error names the line, and whatever is built keeps the offline files' rules.
+#include "ImportFuzzChecks.h"
 #include "import/XmltvReader.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <set>
-#include <sstream>
-
-namespace {
-
-void require(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -30,50 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string error;
     if (!importer::XmltvReader().readBuffer("fuzz.xml", reinterpret_cast<const char*>(data), size, guide, report,
                                             &error)) {
-        require(error.rfind("fuzz.xml line ", 0) == 0);
+        importfuzz::require(error.rfind("fuzz.xml line ", 0) == 0);
         return 0;
     }
-    importer::ChannelMap channels;
-    channels.addServices("1:0:1:1:1:1:0:0:0:0:\tUno\n");
-    channels.build(guide, report);
-    importer::WeekOptions options;
-    options.firstDay = guide.programmes.empty() ? 0 : guide.programmes.front().start;
-    options.earlyMorningRule = size % 2;
-    const importer::OfflineTexts t = importer::WeekFiles::build(guide, channels, options, report);
-
-    std::istringstream in(t.titles);
-    std::string line;
-    std::getline(in, line);
-    int lines = 0;
-    while (std::getline(in, line)) {
-        ++lines;
-        std::vector<std::string> f;
-        for (size_t from = 0;;) {
-            const size_t at = line.find("<>", from);
-            f.push_back(line.substr(from, at == std::string::npos ? at : at - from));
-            if (at == std::string::npos)
-                break;
-            from = at + 2;
-        }
-        require(f.size() == 7);
-        require(f[4].find('<') == std::string::npos);
-        const int channel = std::atoi(f[1].c_str()), day = std::atoi(f[2].c_str());
-        require(channel >= 0 && channel < t.channelCount && day >= 0 && day <= 7);
-        require(std::strtoul(f[6].c_str(), nullptr, 16) < 255);
-    }
-    require(lines == t.titleCount);
-    for (int d = 0; d < 8; ++d) {
-        const size_t at = size_t(t.positions[size_t(d)]);
-        if (!at)
-            continue;
-        require(at < t.titles.size() && t.titles[at - 1] == '\n');
-        const size_t sep = t.titles.find("<>", t.titles.find("<>", at) + 2);
-        require(t.titles.compare(t.titles.find("<>", at) + 2, sep - t.titles.find("<>", at) - 2, std::to_string(d)) == 0);
-    }
-    std::set<std::string> texts;
-    std::istringstream sums(t.summaries);
-    std::getline(sums, line);
-    while (std::getline(sums, line))
-        require(texts.insert(line.substr(line.find("<>"))).second);
+    importfuzz::buildAndCheck(guide, report, size % 2);
     return 0;
 }

@@ -16,18 +16,18 @@ bool titled(const scan::GuideEvent& e)
     return false;
 }
 
-Programme programme(const scan::GuideEvent& e, size_t channel)
+Programme programme(scan::GuideEvent& e, size_t channel)
 {
     Programme p;
     p.channel = channel;
     p.start = std::time_t(e.start);
     p.stop = e.duration ? std::time_t(e.start + e.duration) : 0;
     std::string shortText;
-    for (const auto& t : e.titles) {
-        if (p.title.empty() && !t.name.empty())
-            p.title = t.name;
+    for (auto& t : e.titles) {
         if (shortText.empty() && !t.text.empty() && t.text != t.name)
-            shortText = t.text;
+            shortText = std::move(t.text);
+        if (p.title.empty() && !t.name.empty())
+            p.title = std::move(t.name);
     }
     for (const auto& x : e.extended) {
         p.desc = xmltv::GuideXmltvWriter::description(x);
@@ -35,7 +35,7 @@ Programme programme(const scan::GuideEvent& e, size_t channel)
             break;
     }
     if (p.desc.empty())
-        p.desc = shortText;
+        p.desc = std::move(shortText);
     // The first entry with a genre of the table decides theme and sub-theme together.
     for (const auto& c : e.content) {
         const std::string_view genre = scan::genreName(c.level1);
@@ -54,11 +54,18 @@ Programme programme(const scan::GuideEvent& e, size_t channel)
 
 void EitSource::convert(const scan::EitGuide& eit, SourceGuide& guide, Report& report)
 {
+    auto services = eit.services();
+    convert(std::move(services), eit.counters(), guide, report);
+}
+
+void EitSource::convert(std::vector<scan::GuideService>&& services, const scan::EitGuideCounters& n,
+                        SourceGuide& guide, Report& report)
+{
     size_t untitled = 0;
-    for (const scan::GuideService& s : eit.services()) {
+    for (scan::GuideService& s : services) {
         size_t channel = guide.channels.size();
         bool declared = false;
-        for (const scan::GuideEvent& e : s.events) {
+        for (scan::GuideEvent& e : s.events) {
             if (!titled(e)) {
                 ++untitled;
                 continue;
@@ -75,8 +82,9 @@ void EitSource::convert(const scan::EitGuide& eit, SourceGuide& guide, Report& r
             }
             guide.programmes.push_back(programme(e, channel));
         }
+        // What is taken is let go at once: a satellite's week is held only about once.
+        std::vector<scan::GuideEvent>().swap(s.events);
     }
-    const scan::EitGuideCounters& n = eit.counters();
     if (untitled)
         report.note(guide.name + ": " + std::to_string(untitled) + " events without a title are left out");
     if (n.badLayout || n.badEvents || n.badDescriptors)
@@ -89,18 +97,22 @@ void EitSource::convert(const scan::EitGuide& eit, SourceGuide& guide, Report& r
 
 bool EitSource::readFiles(const std::vector<std::string>& files, SourceGuide& guide, Report& report, std::string* error)
 {
-    scan::EitGuide eit;
-    for (const std::string& f : files) {
-        if (!eit.addFile(f, error)) {
-            *error = f + ": " + *error;
-            return false;
+    std::vector<scan::GuideService> services;
+    scan::EitGuideCounters counters;
+    {
+        scan::EitGuide eit;
+        for (const std::string& f : files) {
+            if (!eit.addFile(f, error))
+                return false; // the message names the file
+            eit.nextStream();
         }
-        eit.nextStream();
-    }
+        if (eit.streamTime())
+            m_time = std::time_t(*eit.streamTime());
+        services = eit.services();
+        counters = eit.counters();
+    } // the reader's own copy of the week goes before the guide is made
     guide.name = files.size() == 1 ? files[0] : files[0] + " and " + std::to_string(files.size() - 1) + " more";
-    if (eit.streamTime())
-        m_time = std::time_t(*eit.streamTime());
-    convert(eit, guide, report);
+    convert(std::move(services), counters, guide, report);
     return true;
 }
 

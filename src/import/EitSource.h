@@ -29,6 +29,9 @@ public:
 
     // The guide of what an EIT reader has gathered.
     static void convert(const scan::EitGuide& eit, SourceGuide& guide, Report& report);
+    // The same from services taken out of it; their events are used up.
+    static void convert(std::vector<scan::GuideService>&& services, const scan::EitGuideCounters& counters,
+                        SourceGuide& guide, Report& report);
 
 private:
     std::optional<std::time_t> m_time;

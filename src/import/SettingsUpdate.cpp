@@ -1,6 +1,8 @@
 #include "import/SettingsUpdate.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 namespace importer {
@@ -125,6 +127,28 @@ std::string SettingsUpdate::apply(const std::string& text, const LogFigures& f)
         out += filter;
     if (!logDone)
         out += (f.useOffline ? mode : std::string()) + logLines(f);
+    return out;
+}
+
+std::string SettingsUpdate::carriedFilters(const std::string& previousChannels, const std::string& previousFlags,
+                                           const std::vector<ServiceKey>& services)
+{
+    std::map<ServiceKey, char> flags;
+    size_t index = 0;
+    for (const std::string& line : lines(previousChannels)) {
+        const size_t sep = line.find("<>");
+        if (sep == std::string::npos || sep == 0)
+            continue; // by the plug-in's rule no channel, and no index
+        unsigned sid = 0, tsid = 0, onid = 0;
+        if (std::sscanf(line.c_str() + sep + 2, "%x:%x:%x", &sid, &tsid, &onid) == 3 && index < previousFlags.size())
+            flags.emplace(ServiceKey{uint16_t(onid), uint16_t(tsid), uint16_t(sid)}, previousFlags[index]);
+        ++index;
+    }
+    std::string out;
+    for (const ServiceKey& s : services) {
+        auto f = flags.find(s);
+        out += f != flags.end() && f->second != '1' ? '0' : '1';
+    }
     return out;
 }
 

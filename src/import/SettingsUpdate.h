@@ -3,8 +3,11 @@
 // (LogDate, LogValue, LogPos) and the channel filter for the new channel list;
 // every other line stays as it is. Lines are classified by the plug-in's own
 // rule (the first of its keys found anywhere in the line).
+#include "import/Guide.h"
+
 #include <array>
 #include <string>
+#include <vector>
 
 namespace importer {
 
@@ -29,6 +32,10 @@ public:
     static SavedSettings read(const std::string& text);
     // The file with the figures in place; an empty text gives a whole new file.
     static std::string apply(const std::string& text, const LogFigures& figures);
+    // The channel filter for a new channel list: a service the previous channels.gep
+    // listed keeps the flag it had there (hidden stays hidden), any other is shown.
+    static std::string carriedFilters(const std::string& previousChannels, const std::string& previousFlags,
+                                      const std::vector<ServiceKey>& services);
 };
 
 } // namespace importer

@@ -13,7 +13,7 @@ namespace importer {
 
 class XmltvReader {
 public:
-    static constexpr size_t kMaxProgrammes = 4000000;
+    static constexpr size_t kMaxProgrammes = 1000000;
     static constexpr size_t kMaxChannels = 100000;
     static constexpr size_t kMaxTextBytes = 1 << 20; // one title, description or name
 

@@ -122,29 +122,6 @@ std::time_t defaultFirstDay(const importer::SourceGuide& guide, const importer::
     return first <= today && today <= last ? now : firstStart;
 }
 
-// The filter flag each service had in the previous channel list, so that a channel
-// the user hid stays hidden at its new place.
-std::map<importer::ServiceKey, char> previousFlags(const std::string& channelsText, const std::string& flags)
-{
-    std::map<importer::ServiceKey, char> out;
-    size_t index = 0, from = 0;
-    while (from < channelsText.size()) {
-        size_t nl = channelsText.find('\n', from);
-        if (nl == std::string::npos)
-            nl = channelsText.size();
-        const std::string line = channelsText.substr(from, nl - from);
-        from = nl + 1;
-        const size_t sep = line.find("<>");
-        if (sep == std::string::npos || sep == 0)
-            continue; // the plug-in's rule: such lines are no channel
-        unsigned sid = 0, tsid = 0, onid = 0;
-        if (std::sscanf(line.c_str() + sep + 2, "%x:%x:%x", &sid, &tsid, &onid) == 3 && index < flags.size())
-            out.emplace(importer::ServiceKey{uint16_t(onid), uint16_t(tsid), uint16_t(sid)}, flags[index]);
-        ++index;
-    }
-    return out;
-}
-
 std::string absolute(const std::string& path)
 {
     if (!path.empty() && path[0] == '/')
@@ -311,11 +288,7 @@ int main(int argc, char** argv)
                               : dayStart(firstDay));
     figures.counts = {texts.channelCount, texts.themeCount, texts.titleCount, texts.summaryCount};
     figures.positions = texts.positions;
-    const auto flags = previousFlags(oldChannels, saved.filters);
-    for (const auto& service : texts.services) {
-        auto f = flags.find(service);
-        figures.filters += f == flags.end() || f->second != '0' ? '1' : '0';
-    }
+    figures.filters = importer::SettingsUpdate::carriedFilters(oldChannels, saved.filters, texts.services);
     figures.useOffline = useOffline;
 
     importer::OfflineSet set;

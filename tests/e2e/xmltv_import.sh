@@ -6,6 +6,7 @@
 # Arguments: build dir, test data dir.
 set -u
 build=$(cd "${1:?usage: xmltv_import.sh BUILD_DIR [TEST_DATA_DIR]}" && pwd)
+data=${2:+$(cd "$2" && pwd)}
 here=$(cd "$(dirname "$0")" && pwd)
 mux="$build/src/mux/orvalis-mux"
 xmltv="$build/src/xmltv/orvalis-xmltv"
@@ -148,4 +149,52 @@ gzip -c names.xml | faketime '2026-12-09 21:20:00' "$import" --xmltv - --root ro
     2> names.log || { cat names.log; fail "import by channel names failed"; }
 "$xmltv" --root root -o names-again.xml || fail "export after the import by names failed"
 cmp -s again.xml names-again.xml || fail "the import by channel names differs from the one by DVB ids"
+# A real capture's EIT: imported, then exported from the offline files, it holds every
+# event of the week as orvalis-xmltv exports the same stream's EIT.
+if [ -n "$data" ]; then
+    for capture in de-ard-br-626mhz.ts fr-tnt-r4-multi4.ts; do
+        "$xmltv" --ts "$data/ts/$capture" --source eit -o eit.xml || fail "EIT export of $capture failed"
+        rm -rf eit-offline
+        "$import" --ts "$data/ts/$capture" --offline eit-offline 2> eit.log || { cat eit.log; fail "import of $capture failed"; }
+        "$xmltv" --offline eit-offline -o eit-again.xml || fail "export of the import of $capture failed"
+        python3 - eit.xml eit-again.xml <<'PY' || fail "the import of $capture differs from its EIT"
+import datetime, sys
+import xml.etree.ElementTree as ET
+def logged(t):
+    return t[:1] + "".join(c.lower() if "A" <= c <= "Z" else c for c in t[1:])
+def day(start):
+    t = datetime.datetime.strptime(start, "%Y%m%d%H%M%S %z")
+    return (t - datetime.timedelta(hours=6)).date()
+def read(path, as_logged):
+    out = set()
+    for p in ET.parse(path).getroot().iter("programme"):
+        title = p.findtext("title")
+        desc = p.findtext("desc")
+        sub = p.findtext("sub-title")
+        if desc is None and sub is not None and sub != title:
+            desc = sub
+        if as_logged:
+            title = logged(title).rstrip(" ")
+            desc = desc.replace("#", "\n").replace("\r\n", "\n").replace("\r", "\n") if desc else desc
+        start, stop = p.get("start"), p.get("stop")
+        if as_logged:
+            # The files keep minutes: a start is cut to its minute, a length to whole minutes.
+            t0 = datetime.datetime.strptime(start, "%Y%m%d%H%M%S %z")
+            t1 = datetime.datetime.strptime(stop, "%Y%m%d%H%M%S %z")
+            minutes = int((t1 - t0).total_seconds()) // 60
+            t0 = t0.replace(second=0)
+            start, stop = t0.strftime("%Y%m%d%H%M%S %z"), (t0 + datetime.timedelta(minutes=minutes)).strftime("%Y%m%d%H%M%S %z")
+        out.add((p.get("channel"), start, stop, title, desc, day(start)))
+    return out
+source, again = read(sys.argv[1], True), read(sys.argv[2], False)
+first = min(p[5] for p in again)
+week = {p for p in source if first <= p[5] < first + datetime.timedelta(days=8)}
+if not again or week != again:
+    print("only in the EIT:", sorted(week - again)[:3])
+    print("only in the import:", sorted(again - week)[:3])
+    sys.exit(1)
+print(f"ok: {len(again)} events of the week")
+PY
+    done
+fi
 echo "xmltv import: all checks passed"

@@ -70,3 +70,16 @@ TEST(SettingsUpdate, MissingLinesGoWhereThePluginWritesThem)
               std::string::npos);
     EXPECT_EQ(SettingsUpdate::read(fresh).offlinePath, "/hdd/orvalis/");
 }
+
+TEST(SettingsUpdate, AHiddenChannelStaysHiddenAtItsNewPlace)
+{
+    // The second line has no name: the plug-in skips it, so it takes no filter index.
+    const std::string before = "LogDate=0\nUno<>c93:bb9:13e\n<>ca6:bb9:13e\nTre<>cb9:bb9:13e\nQuattro<>ccc:bb9:13e\n";
+    const std::vector<ServiceKey> now = {{0x13E, 0xBB9, 0xCCC}, {0x13E, 0xBB9, 0x7}, {0x13E, 0xBB9, 0xCB9},
+                                         {0x13E, 0xBB9, 0xC93}};
+    // Quattro hidden (its flag the third), a new channel, Tre shown, Uno with a flag the plug-in reads as hidden.
+    EXPECT_EQ(SettingsUpdate::carriedFilters(before, "x10", now), "0110");
+    // Flags for fewer channels than the list held: the rest were shown.
+    EXPECT_EQ(SettingsUpdate::carriedFilters(before, "1", now), "1111");
+    EXPECT_EQ(SettingsUpdate::carriedFilters("", "000", now), "1111");
+}
