@@ -48,8 +48,11 @@ TEST_F(TitlesFile, LineGrammar)
     EXPECT_EQ(t.duration, 60);
     // Missing fields, and indices that would reach past the tables.
     for (const char* bad : {"LogDate=0", "1<>2<>3<>04:05<>t<>6", "1<>-1<>3<>04:05<>t<>6<>10", "1<>300<>3<>04:05<>t<>6<>10",
-                            "1<>2<>8<>04:05<>t<>6<>10", "1<>2<>3<>04:05<>t<>6<>FF", "1<>2<>3<>0405<>t<>6<>10"})
+                            "1<>2<>8<>04:05<>t<>6<>10", "1<>2<>3<>0405<>t<>6<>10"})
         EXPECT_FALSE(offline::parseTitleLine(bad, t)) << bad;
+    // A theme slot without a record (255) is a programme without theme, not a bad line.
+    ASSERT_TRUE(offline::parseTitleLine("1<>2<>3<>04:05<>t<>6<>FF", t));
+    EXPECT_EQ(t.theme, 255);
 }
 
 TEST_F(TitlesFile, LoggerWritesOnePassFromNowWithTheDayOffsets)
