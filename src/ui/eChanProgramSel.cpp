@@ -120,6 +120,13 @@ eChanProgramSel::~eChanProgramSel() = default;
 
 time_t eChanProgramSel::listBase() { return offlinelog == 1 ? static_cast<time_t>(logDate) : timeSource(); }
 
+void eChanProgramSel::setThemeLabel(const eString& theme)
+{
+    // One line in the label's box: a long theme name is shortened, never wrapped out of it.
+    const int pad = eSkin::getActive()->queryValue("eWidget.padding", 4);
+    themeLabel->setText(ui::fitText(theme, themeLabel->getFont(), themeLabel->getSize().width() - 4 * pad));
+}
+
 void eChanProgramSel::setDateLabel(const struct tm& day)
 {
     eString s;
@@ -226,7 +233,7 @@ void eChanProgramSel::selectionChanged(eListBoxProgrammi*)
     eListBoxProgrammi* row = evprogrs->getCurrent();
     if (!row)
         return;
-    themeLabel->setText(row->theme.empty() ? eString("unknow") : row->theme);
+    setThemeLabel(row->theme.empty() ? eString("unknow") : row->theme);
     // The date the timer of this row would be set for: the eighth day a week after
     // today, a showing that is over a week on.
     eString date;

@@ -88,6 +88,7 @@ private:
     // The time rows are dated from: now, or the logging run's time offline.
     static time_t listBase();
     void setDateLabel(const struct tm& day);
+    void setThemeLabel(const eString& theme);
     // The channel's service is known to the host with a name (asked once per listing).
     bool channelShown(int index);
     int m_rows = 0;        // row number of the next listed programme

@@ -141,7 +141,7 @@ void eChanProgramSel::finishListing()
         lbdate->setText(date.sprintf("%s %02d-%02d  ", weekD[today.tm_wday].c_str(), today.tm_mday, today.tm_mon + 1));
         eListBoxProgrammi* current = evprogrs->getCurrent();
         if (current && !current->theme.empty())
-            themeLabel->setText(current->theme);
+            setThemeLabel(current->theme);
         themeLabel->show();
         break;
     }

@@ -44,7 +44,8 @@ const eString& eListBoxLista::redraw(gPainter* painter, const eRect& rect, gColo
         painter->blit(*icona, ePoint(rect.left() + kIconX, rect.top() + (rect.height() - icona->height()) / 2),
                       eRect(), gPainter::BT_ALPHATEST);
     if (!para)
-        para = ui::layoutRowText(text, DescrFont, rect.width(), rect.height(), &yOffs);
+        // Up to the row's right edge, less a margin that keeps the last letter off the border.
+        para = ui::layoutRowText(text, DescrFont, rect.width() - kTextX - 4, rect.height(), &yOffs);
     painter->renderPara(*para, ePoint(rect.left() + kTextX, rect.top() + yOffs));
     return text;
 }

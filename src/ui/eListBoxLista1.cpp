@@ -31,7 +31,10 @@ const eString& eListBoxLista1::redraw(gPainter* painter, const eRect& rect, gCol
 {
     drawEntryRect(painter, rect, activeBack, activeFore, normalBack, normalFore, state);
     if (!para)
-        para = ui::layoutRowText(text, DescrFont, rect.width(), rect.height(), &yOffs);
+        // Up to the row's right edge, less a margin that keeps the last letter off the border.
+        para = ui::layoutRowText(text, DescrFont, rect.width() - 4, rect.height(), &yOffs);
+    painter->clip(rect);
     painter->renderPara(*para, ePoint(rect.left(), rect.top() + yOffs));
+    painter->clippop();
     return text;
 }

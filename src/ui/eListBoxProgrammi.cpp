@@ -7,6 +7,7 @@
 #include "host/gfx/gPixmap.h"
 #include "ui/RowText.h"
 
+#include <algorithm>
 #include <utility>
 
 gFont eListBoxProgrammi::DescrFont;
@@ -15,10 +16,6 @@ gPixmap* eListBoxProgrammi::icona = nullptr;
 namespace {
 constexpr int kIconX = 5;
 constexpr int kSearchIndent = 39;
-constexpr int kTimeX = 2, kTimeWidth = 40;
-constexpr int kTitleX = 60, kTitleWidth = 200;
-constexpr int kChannelX = 265, kChannelWidth = 150;
-constexpr int kDurationX = 400, kDurationWidth = 40;
 constexpr size_t kChannelChars = 14;
 
 void destroy(eTextPara*& para)
@@ -28,6 +25,29 @@ void destroy(eTextPara*& para)
     para = nullptr;
 }
 } // namespace
+
+eListBoxProgrammi::Columns eListBoxProgrammi::columns(const gFont& font, int width)
+{
+    // At the default font the columns stand at 2, 60, 265 and 400 (duration up to
+    // 440); the full-width search list gives title and channel its extra room. A
+    // larger font widens the time and duration columns to their widest text; title
+    // and channel share what is left, and no column reaches into the next.
+    constexpr int kGap = 6;
+    constexpr int kWideRow = 520;
+    Columns c;
+    c.timeX = 2;
+    c.timeWidth = std::max(40, ui::textWidth("00:00", font) + 2);
+    c.durationWidth = std::max(40, ui::textWidth("000", font) + 2);
+    const int edge = width > kWideRow ? width - 12 : std::min(440, width - 2);
+    const int right = std::max(c.timeX + c.timeWidth, edge);
+    c.durationX = right - c.durationWidth;
+    c.titleX = std::max(60, c.timeX + c.timeWidth + kGap);
+    const int free = std::max(0, c.durationX - kGap - c.titleX);
+    c.titleWidth = free * 200 / 334;
+    c.channelX = c.titleX + c.titleWidth + 5;
+    c.channelWidth = std::max(0, c.durationX - kGap - c.channelX);
+    return c;
+}
 
 eListBoxProgrammi::eListBoxProgrammi(eListBox<eListBoxProgrammi>* list, int wday, int hour, int min, eString theme,
                                      eString title, int duration, eString service, int summaryId, int index)
@@ -75,13 +95,15 @@ eString eListBoxProgrammi::columnText() const
     return eString();
 }
 
-void eListBoxProgrammi::layout(int rowHeight)
+void eListBoxProgrammi::layout(int rowWidth, int rowHeight)
 {
     thirdColumn = columnText();
-    paraTime = ui::layoutRowText(timeText(), DescrFont, kTimeWidth, rowHeight, &yOffs);
-    paraTitle = ui::layoutRowText(title, DescrFont, kTitleWidth, rowHeight, nullptr);
-    paraChannel = ui::layoutRowText(thirdColumn, DescrFont, kChannelWidth, rowHeight, nullptr);
-    paraDuration = ui::layoutRowText(durationText(), DescrFont, kDurationWidth, rowHeight, nullptr, true);
+    m_columns = columns(DescrFont, rowWidth);
+    const Columns& c = m_columns;
+    paraTime = ui::layoutRowText(timeText(), DescrFont, c.timeWidth, rowHeight, &yOffs);
+    paraTitle = ui::layoutRowText(title, DescrFont, c.titleWidth, rowHeight, nullptr);
+    paraChannel = ui::layoutRowText(thirdColumn, DescrFont, c.channelWidth, rowHeight, nullptr);
+    paraDuration = ui::layoutRowText(durationText(), DescrFont, c.durationWidth, rowHeight, nullptr, true);
 }
 
 const eString& eListBoxProgrammi::redraw(gPainter* painter, const eRect& rect, gColor activeBack,
@@ -96,7 +118,7 @@ const eString& eListBoxProgrammi::redraw(gPainter* painter, const eRect& rect, g
         x0 += kSearchIndent;
     }
     if (!paraTime)
-        layout(rect.height());
+        layout(rect.right() - x0, rect.height());
     const int y = rect.top() + yOffs;
     // Each column is clipped to its own width, so a long title never runs into the channel.
     auto paint = [&](eTextPara* para, int x, int width) {
@@ -104,10 +126,11 @@ const eString& eListBoxProgrammi::redraw(gPainter* painter, const eRect& rect, g
         painter->renderPara(*para, ePoint(x0 + x, y));
         painter->clippop();
     };
-    paint(paraTime, kTimeX, kTimeWidth);
-    paint(paraTitle, kTitleX, kTitleWidth);
-    paint(paraChannel, kChannelX, kChannelWidth);
-    paint(paraDuration, kDurationX, kDurationWidth);
+    const Columns& c = m_columns;
+    paint(paraTime, c.timeX, c.timeWidth);
+    paint(paraTitle, c.titleX, c.titleWidth);
+    paint(paraChannel, c.channelX, c.channelWidth);
+    paint(paraDuration, c.durationX, c.durationWidth);
     return service;
 }
 

@@ -39,8 +39,15 @@ public:
     int summaryId;
     int index;
 
+    // Where the four columns go in a row of that width (from the columns' start).
+    struct Columns {
+        int timeX, timeWidth, titleX, titleWidth, channelX, channelWidth, durationX, durationWidth;
+    };
+    static Columns columns(const gFont& font, int width);
+
 private:
-    void layout(int rowHeight);
+    void layout(int rowWidth, int rowHeight);
+    Columns m_columns{};
     eString timeText() const;
     eString durationText() const;
     eString columnText() const;

@@ -50,6 +50,9 @@ TEST_F(TitlesFile, LineGrammar)
     // Only a line without its seven fields is not a title line.
     for (const char* bad : {"LogDate=0", "1<>2<>3<>04:05<>t<>6", ""})
         EXPECT_FALSE(offline::parseTitleLine(bad, t)) << bad;
+    // A theme slot without a record (255) is a programme without theme, not a bad line.
+    ASSERT_TRUE(offline::parseTitleLine("1<>2<>3<>04:05<>t<>6<>FF", t));
+    EXPECT_EQ(t.theme, 255);
 }
 
 TEST_F(TitlesFile, EveryLineTheGrammarReadsIsKeptWithItsFiguresBounded)

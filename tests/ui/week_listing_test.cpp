@@ -125,11 +125,6 @@ TEST_F(Week, ProgrammesWithoutAThemeRecordAreListedWithAnEmptyTheme)
     window->evprogrs->setCurrent(rows()[1]);
     window->selectionChanged(nullptr);
     EXPECT_EQ(window->themeLabel->getText(), "unknow");
-
-    // The offline file keeps such a line as well.
-    offline::TitleLine line;
-    ASSERT_TRUE(offline::parseTitleLine("1A<>0<>3<>12:00<>No theme<>30<>FF", line));
-    EXPECT_EQ(line.theme, 255);
 }
 
 TEST_F(Week, ASearchStartsNowWhateverDayWasBrowsedOrProposedBefore)
@@ -148,6 +143,53 @@ TEST_F(Week, ASearchStartsNowWhateverDayWasBrowsedOrProposedBefore)
     currDay.tm_wday = 5; // a day or a timer's day left behind changes nothing
     ASSERT_EQ(search("X "), 0);
     EXPECT_EQ(titles().size(), 4u);
+}
+
+TEST_F(Week, OfflineTooTheThemeLessProgrammeIsListedAndTheSearchStartsNow)
+{
+    char tmpl[] = "/tmp/orvalisofflineXXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string dir = std::string(tmpl) + "/";
+    FILE* f = std::fopen((dir + "titles.gep").c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "LogDate=0\n");
+    auto line = [&](int day, int hour, const char* title, int theme) {
+        offline::TitleLine t;
+        t.id = 0x100 + static_cast<unsigned>(hour);
+        t.day = day;
+        t.hour = hour;
+        t.title = title;
+        t.duration = 30;
+        t.theme = theme;
+        offline::writeTitleLine(f, t);
+    };
+    line(2, 20, "X tuesday", 16);
+    line(3, 8, "X early", 16);
+    line(3, 12, "X without theme and with a title longer than the air sends", 255);
+    line(4, 9, "X thursday", 16);
+    std::fclose(f);
+    std::fill(std::begin(sizeposition), std::end(sizeposition), 0);
+    offlinePath = dir;
+    offlinelog = 1;
+
+    currDay.tm_wday = 3;
+    currDay.tm_hour = 10;
+    FilterSearch = 1;
+    ItemSelect = channel_ids[0];
+    selService = channel_paths[0];
+    ASSERT_EQ(window->GetTitlesOff(), 0);
+    ASSERT_EQ(titles(), (std::vector<std::string>{"X without theme and with a title longer than the air sends"}));
+    EXPECT_EQ(rows()[0]->theme, "");
+
+    currDay.tm_wday = 5; // browsed before: the search still starts on Wednesday at 10:00
+    FilterSearch = 3;
+    searchString = "X ";
+    ASSERT_EQ(window->GetTitlesOff(), 0);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"X without theme and with a title longer than the air sends",
+                                                  "X thursday"}));
+    offlinelog = 0;
+    offlinePath = "/hdd/orvalis/";
+    std::system((std::string("rm -rf ") + tmpl).c_str());
 }
 
 TEST_F(Week, ATimerLeavesTheListedDayAlone)
