@@ -1,5 +1,5 @@
 // The titles file reader over arbitrary titles.gep contents and day offsets: the
-// seek and the listing end, and every line handed out indexes the tables safely.
+// seek and the listing end, and every line handed out has its figures bounded.
 #include "OfflineFuzzRoot.h"
 #include "offline/TitlesFile.h"
 
@@ -25,8 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     offline::TitleLine t;
     long lines = 0;
     while (reader.next(t)) {
-        if (t.channel < 0 || t.channel >= kMaxChannels || t.day < 0 || t.day > 7 || t.theme < 0 ||
-            t.theme >= kThemeRecords || ++lines > static_cast<long>(size))
+        // Figures outside the tables come out as the bounds that name nothing (-1 or 300,
+        // the overflow day 7, slot 255), never as indices past them.
+        if (t.channel < -1 || t.channel > kMaxChannels || t.day < 0 || t.day > 7 || t.theme < 0 || t.theme > 255 ||
+            t.hour < 0 || t.hour > 99 || t.minute < 0 || t.minute > 99 || ++lines > static_cast<long>(size))
             abort();
         if (reader.percent() < 0 || reader.percent() > 100)
             abort();

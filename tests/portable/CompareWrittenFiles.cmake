@@ -17,6 +17,10 @@ endif()
 
 file(GLOB_RECURSE native RELATIVE ${WORK}/native LIST_DIRECTORIES false ${WORK}/native/*)
 file(GLOB_RECURSE target RELATIVE ${WORK}/target LIST_DIRECTORIES false ${WORK}/target/*)
+# The offline set's own entries (the lock, the set link, the generation folder with
+# its random name) are not files of the comparison; the four names lead into them.
+list(FILTER native EXCLUDE REGEX "(^|/)\\.gep\\.")
+list(FILTER target EXCLUDE REGEX "(^|/)\\.gep\\.")
 list(SORT native)
 list(SORT target)
 foreach(f var/tuxbox/plugins/orvalis.cfg hdd/orvalis/channels.gep hdd/orvalis/themes.gep hdd/orvalis/titles.gep
