@@ -1,4 +1,5 @@
 // The browser display in-process, spoken to over loopback HTTP.
+#include "box/display/GuardedServer.h"
 #include "box/display/ListenAddress.h"
 #include "box/display/WebFrontend.h"
 
@@ -436,6 +437,99 @@ TEST(WebDisplaySlowClients, TrickledRequestsAreCutOffAndOthersStillServed)
     trickle.join();
     for (int fd : slow)
         close(fd);
+}
+
+// The server under the web display on its own, with few threads, so that what a
+// crowd of clients does to the full display happens with two or three.
+class GuardedServerTest : public ::testing::Test {
+protected:
+    void start(std::size_t maxWaiting, std::size_t threads)
+    {
+        server = std::make_unique<box::GuardedServer>(10000ms, maxWaiting, threads);
+        server->set_keep_alive_timeout(5);
+        server->set_keep_alive_max_count(100); // as the web display
+        server->Get("/ping", [](const httplib::Request&, httplib::Response& res) { res.set_content("pong", "text/plain"); });
+        server->Get("/slow", [](const httplib::Request&, httplib::Response& res) {
+            std::this_thread::sleep_for(500ms); // as a picture being encoded
+            res.set_content("done", "text/plain");
+        });
+        port = server->bind_to_any_port("127.0.0.1");
+        ASSERT_GT(port, 0);
+        thread = std::thread([this] { server->listen_after_bind(); });
+        while (!server->is_running())
+            std::this_thread::sleep_for(1ms);
+    }
+    void TearDown() override
+    {
+        if (server)
+            server->stop();
+        if (thread.joinable())
+            thread.join();
+    }
+    httplib::Client client(int timeoutSeconds)
+    {
+        httplib::Client c("127.0.0.1", port);
+        c.set_connection_timeout(timeoutSeconds);
+        c.set_read_timeout(timeoutSeconds);
+        return c;
+    }
+
+    std::unique_ptr<box::GuardedServer> server;
+    std::thread thread;
+    int port = 0;
+};
+
+TEST_F(GuardedServerTest, AKeptAliveClientGivesItsThreadUpToOneThatWaits)
+{
+    // One thread, and a client that asks again every 50 ms on its kept-alive
+    // connection (a page following the screen): another request must not wait
+    // for its hundred requests.
+    start(12, 1);
+    std::atomic<bool> stop{false};
+    std::atomic<int> answers{0};
+    std::thread looping([&] {
+        httplib::Client c = client(10);
+        c.set_keep_alive(true);
+        while (!stop) {
+            if (auto res = c.Get("/ping"); res && res->status == 200)
+                ++answers;
+            std::this_thread::sleep_for(50ms);
+        }
+    });
+    while (answers < 2)
+        std::this_thread::sleep_for(5ms);
+    for (int i = 0; i < 3; ++i) {
+        httplib::Client other = client(2);
+        auto res = other.Get("/ping");
+        EXPECT_TRUE(res && res->status == 200) << "request " << i << " waited for the kept-alive client";
+    }
+    const int before = answers;
+    std::this_thread::sleep_for(200ms);
+    EXPECT_GT(answers, before); // and that client is still served
+    stop = true;
+    looping.join();
+}
+
+TEST_F(GuardedServerTest, ARequestBeingAnsweredIsNeverDroppedForNewConnections)
+{
+    // Room for two waiting connections: slow answers already under way are not
+    // waiting, whatever number of new connections come meanwhile.
+    start(2, 8);
+    std::vector<std::future<bool>> slow;
+    for (int i = 0; i < 3; ++i)
+        slow.push_back(std::async(std::launch::async, [this] {
+            httplib::Client c = client(5);
+            auto res = c.Get("/slow");
+            return res && res->status == 200 && res->body == "done";
+        }));
+    std::this_thread::sleep_for(150ms);
+    for (int i = 0; i < 3; ++i) {
+        httplib::Client c = client(5);
+        auto res = c.Get("/ping");
+        EXPECT_TRUE(res && res->status == 200);
+    }
+    for (size_t i = 0; i < slow.size(); ++i)
+        EXPECT_TRUE(slow[i].get()) << "slow answer " << i << " was cut off";
 }
 
 } // namespace

@@ -13,6 +13,11 @@ namespace box {
 
 using Clock = std::chrono::steady_clock;
 
+namespace {
+// The connection this server thread is serving.
+thread_local socket_t t_socket = INVALID_SOCKET;
+} // namespace
+
 // A socket stream whose reads end at a deadline, however slowly the bytes
 // trickle in; the first write (the response) ends the wait for the request.
 class GuardedServer::DeadlineStream : public httplib::Stream {
@@ -115,9 +120,36 @@ private:
     size_t m_pos = 0, m_len = 0;
 };
 
-GuardedServer::GuardedServer(std::chrono::milliseconds requestTime, std::size_t maxWaiting)
+// The library's pool, counting the connections still waiting for a thread.
+class GuardedServer::CountingPool : public httplib::TaskQueue {
+public:
+    CountingPool(std::size_t threads, std::atomic<std::size_t>& queued) : m_pool(threads), m_queued(queued) {}
+
+    void enqueue(std::function<void()> fn) override
+    {
+        ++m_queued;
+        m_pool.enqueue([this, fn = std::move(fn)] {
+            --m_queued;
+            fn();
+        });
+    }
+    void shutdown() override { m_pool.shutdown(); }
+
+private:
+    httplib::ThreadPool m_pool;
+    std::atomic<std::size_t>& m_queued;
+};
+
+GuardedServer::GuardedServer(std::chrono::milliseconds requestTime, std::size_t maxWaiting, std::size_t threads)
     : m_requestTime(requestTime), m_maxWaiting(maxWaiting)
 {
+    new_task_queue = [this, threads] { return new CountingPool(threads, m_queued); };
+    // The library calls this once the request line and header are in: from then
+    // on the connection is being answered, not waiting.
+    set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        stopWaiting(t_socket);
+        return m_preRouting ? m_preRouting(req, res) : HandlerResponse::Unhandled;
+    });
 }
 
 std::size_t GuardedServer::waitingConnections() const
@@ -164,6 +196,7 @@ bool GuardedServer::waitForRequest(socket_t sock) const
 
 bool GuardedServer::process_and_close_socket(socket_t sock)
 {
+    t_socket = sock;
     bool ret = false;
     for (size_t left = keep_alive_max_count_; left > 0 && svr_sock_ != INVALID_SOCKET; --left) {
         startWaiting(sock);
@@ -171,9 +204,10 @@ bool GuardedServer::process_and_close_socket(socket_t sock)
             break;
         DeadlineStream stream(*this, sock, Clock::now() + m_requestTime);
         bool closed = false;
-        ret = process_request(stream, left == 1, closed, nullptr);
+        const bool last = left == 1 || m_queued > 0;
+        ret = process_request(stream, last, closed, nullptr);
         stopWaiting(sock);
-        if (!ret || closed)
+        if (!ret || closed || last)
             break;
     }
     stopWaiting(sock);

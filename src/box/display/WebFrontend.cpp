@@ -117,7 +117,7 @@ void setPageHeaders(httplib::Response& res)
 } // namespace
 
 WebFrontend::WebFrontend(const WebOptions& options)
-    : m_server(std::make_unique<GuardedServer>(options.requestTime, kMaxWaitingConnections))
+    : m_server(std::make_unique<GuardedServer>(options.requestTime, kMaxWaitingConnections, kServerThreads))
     , m_frames(kScreenWidth, kScreenHeight)
 {
 }
@@ -135,13 +135,12 @@ std::unique_ptr<WebFrontend> WebFrontend::start(const WebOptions& options, std::
     }
     std::unique_ptr<WebFrontend> web(new WebFrontend(options));
     web->m_address = *address;
-    httplib::Server& server = *web->m_server;
+    GuardedServer& server = *web->m_server;
     // Only SO_REUSEADDR: port sharing would let a second box "bind" a port already in use.
     server.set_socket_options([](socket_t sock) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
-    server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     server.set_read_timeout(5, 0);
     server.set_write_timeout(5, 0);
     server.set_keep_alive_timeout(2);
@@ -245,7 +244,7 @@ void WebFrontend::addRoutes()
 
     // Every request, the page and the screen included, names this server: a
     // foreign name resolving to the box (DNS rebinding) gets nothing.
-    s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    m_server->setPreRouting([this](const httplib::Request& req, httplib::Response& res) {
         if (!req.has_header("Host") || m_address.acceptsHost(req.get_header_value("Host"), m_port))
             return httplib::Server::HandlerResponse::Unhandled;
         fail(res, 403, "this box is not reached under that name");

@@ -22,6 +22,8 @@ struct Response;
 
 namespace box {
 
+class GuardedServer;
+
 struct WebOptions {
     std::string listen = "127.0.0.1:8080"; // port 0 picks a free port
     // A request must arrive in full within this time, however slowly it trickles in.
@@ -50,7 +52,7 @@ private:
     void takeText(const httplib::Request& req, httplib::Response& res);
     void queue(host::InputEvent event, httplib::Response& res);
 
-    std::unique_ptr<httplib::Server> m_server;
+    std::unique_ptr<GuardedServer> m_server;
     std::thread m_thread;
     FrameStore m_frames;
     InputQueue m_input;
