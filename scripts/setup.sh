@@ -2,18 +2,21 @@
 # Installs what building and running Orvalis needs on Debian 12, then configures
 # and builds into the given folder (default: build).
 #
-#   scripts/setup.sh [--test] [BUILD_DIR [CMAKE_ARGS...]]
+#   scripts/setup.sh [--test] [--no-build] [BUILD_DIR [CMAKE_ARGS...]]
 #
 # --test also installs what the tests need (GoogleTest, Google Benchmark, the
 # browser and its driver, a virtual X server, ffmpeg, faketime, the XMLTV
-# validator, the Debian packaging tools) and builds the tests and benchmarks.
+# validator, the Debian packaging tools and lintian) and builds the tests and
+# benchmarks. --no-build only installs.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 tests=0
-if [ "${1:-}" = "--test" ]; then
-  tests=1
+build_it=1
+while [ "${1:-}" = "--test" ] || [ "${1:-}" = "--no-build" ]; do
+  [ "$1" = "--test" ] && tests=1
+  [ "$1" = "--no-build" ] && build_it=0
   shift
-fi
+done
 build="${1:-$here/build}"
 shift || true
 
@@ -26,11 +29,12 @@ packages=(
 # The tests on top: unit tests and benchmarks, the browser test (chromium driven by
 # python3-selenium through chromium-driver), the window test (Xvfb, xdotool), the
 # capture test (ffprobe), clock tests (faketime), the XMLTV check (tv_validate_file),
-# the package test (dpkg-shlibdeps, file), and clang for the fuzz targets.
+# the Debian package (dpkg-buildpackage with debhelper, lintian, file) and its
+# manual pages (man-db), and clang for the fuzz targets.
 test_packages=(
   libgtest-dev libbenchmark-dev python3 git
   chromium chromium-driver python3-selenium
-  xvfb xauth xdotool x11-apps ffmpeg faketime xmltv-util dpkg-dev file
+  xvfb xauth xdotool x11-apps ffmpeg faketime xmltv-util dpkg-dev debhelper lintian file man-db
   clang libclang-rt-14-dev
 )
 if ((tests)); then
@@ -49,6 +53,7 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+((build_it)) || exit 0
 if ((tests)); then
   set -- -DORVALIS_TESTS=ON "$@"
 fi
