@@ -81,7 +81,7 @@ int main(int argc, char** argv)
             return 0;
         } else if (a == "--ts") {
             const size_t before = tsPaths.size();
-            while (i + 1 < argc && (argv[i + 1][0] != '-' || argv[i + 1][1] == '\0'))
+            while (i + 1 < argc && argv[i + 1][0] != '-')
                 tsPaths.push_back(argv[++i]);
             if (tsPaths.size() == before)
                 return usageError("--ts needs a file");
