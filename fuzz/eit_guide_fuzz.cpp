@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FuzzUtf8.h"
 #include "scan/DvbText.h"
 #include "scan/EitGuide.h"
 #include "ts/Crc32.h"
@@ -22,21 +23,7 @@ void check(bool ok)
         std::abort();
 }
 
-// Well-formed UTF-8 without C0 controls but the line break.
-bool cleanUtf8(const std::string& s)
-{
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size() || (c < 0x20 && c != '\n'))
-            return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
-    return true;
-}
+bool cleanUtf8(const std::string& s) { return fuzzcheck::validUtf8(s, true); }
 
 void checkService(const scan::GuideService& s)
 {
