@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -152,6 +153,11 @@ int main(int argc, char** argv)
             if (!reader.read(tsPath, week, &error)) {
                 if (!reader.lacksTables() || source == "private")
                     return failure(error);
+                // A pipe or device has been read; its EIT cannot be read from it again.
+                struct stat st {};
+                if (::stat(tsPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+                    return failure(error + "; it is not a regular file, so it cannot be read again for its EIT: "
+                                           "give --source eit");
                 if (privateError.empty())
                     privateError = error;
                 continue;
