@@ -220,6 +220,9 @@ int main(int argc, char** argv)
         if (!quiet && counts.untitled)
             std::fprintf(stderr, "orvalis-xmltv: %zu events left out: they have no title\n", counts.untitled);
         const auto& c = guide.counters();
+        if (!quiet && c.overlapped)
+            std::fprintf(stderr, "orvalis-xmltv: %llu events left out: they overlap a newer event of their service\n",
+                         (unsigned long long)c.overlapped);
         const uint64_t damaged = c.badLayout + c.badEvents + c.badDescriptors;
         if (!quiet && damaged)
             std::fprintf(stderr,
