@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FuzzUtf8.h"
 #include "scan/EitCollector.h"
 #include "scan/EitDecoder.h"
 #include "scan/SiTime.h"
@@ -21,21 +22,7 @@ void check(bool ok)
         std::abort();
 }
 
-bool validUtf8(const std::string& s)
-{
-    size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
-    return true;
-}
+using fuzzcheck::validUtf8;
 
 void checkSection(const scan::EventSection& s)
 {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -81,7 +82,7 @@ int main(int argc, char** argv)
             return 0;
         } else if (a == "--ts") {
             const size_t before = tsPaths.size();
-            while (i + 1 < argc && (argv[i + 1][0] != '-' || argv[i + 1][1] == '\0'))
+            while (i + 1 < argc && argv[i + 1][0] != '-')
                 tsPaths.push_back(argv[++i]);
             if (tsPaths.size() == before)
                 return usageError("--ts needs a file");
@@ -152,6 +153,11 @@ int main(int argc, char** argv)
             if (!reader.read(tsPath, week, &error)) {
                 if (!reader.lacksTables() || source == "private")
                     return failure(error);
+                // A pipe or device has been read; its EIT cannot be read from it again.
+                struct stat st {};
+                if (::stat(tsPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+                    return failure(error + "; it is not a regular file, so it cannot be read again for its EIT: "
+                                           "give --source eit");
                 if (privateError.empty())
                     privateError = error;
                 continue;
@@ -214,6 +220,9 @@ int main(int argc, char** argv)
         if (!quiet && counts.untitled)
             std::fprintf(stderr, "orvalis-xmltv: %zu events left out: they have no title\n", counts.untitled);
         const auto& c = guide.counters();
+        if (!quiet && c.overlapped)
+            std::fprintf(stderr, "orvalis-xmltv: %llu events left out: they overlap a newer event of their service\n",
+                         (unsigned long long)c.overlapped);
         const uint64_t damaged = c.badLayout + c.badEvents + c.badDescriptors;
         if (!quiet && damaged)
             std::fprintf(stderr,

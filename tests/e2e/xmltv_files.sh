@@ -30,6 +30,17 @@ expect_error "no sync byte pattern in its first 4 MB" "$xmltv" --ts /dev/zero
 expect_error "no sync byte pattern in its first 4 MB" "$xmltv" --ts /dev/urandom
 expect_error "no sync byte pattern in its first 4 MB" "$xmltv" --ts /dev/zero --source eit
 expect_error "is a directory" "$xmltv" --ts "$work"
+# A stream through a FIFO is read once: its EIT when asked for; without private tables
+# and without --source a clear word, not an empty guide.
+"$mux" --no-epg --start 2026-12-08 noepg.ts || fail "orvalis-mux failed"
+mkfifo stream.fifo
+cat noepg.ts > stream.fifo &
+timeout 60 "$xmltv" --ts stream.fifo --source eit -o fifo.xml || fail "the EIT from a FIFO failed"
+wait
+grep -q '<programme ' fifo.xml || fail "the EIT from a FIFO gave no programmes"
+cat noepg.ts > stream.fifo &
+expect_error "give --source eit" "$xmltv" --ts stream.fifo
+wait
 
 # Offline files of a sample week.
 "$mux" --start 2026-12-08 --list week.txt week.ts || fail "orvalis-mux failed"

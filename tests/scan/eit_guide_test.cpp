@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "scan/EitGuide.h"
+#include "scan/ServiceScanner.h"
 #include "../ts/TsTestUtil.h"
 #include "ts/Packetizer.h"
 
@@ -336,4 +337,29 @@ TEST(EitGuideCaptures, EveryPresentFollowingEventAsBroadcast)
     }
     EXPECT_GT(checked, 100u);
     EXPECT_EQ(perFile.size(), 5u); // two captures carry no EIT
+}
+
+// The guide names services as the service scan does: the same texts, decoded the same
+// way, on every capture (ISO 6937, ISO 8859-15, UCS-2 names).
+TEST(EitGuideCaptures, ServiceNamesAsTheScanDecodesThem)
+{
+    size_t compared = 0;
+    for (const char* file : {"cz-cra-mux22.ts", "cz-ct-mux1-psi.ts", "de-ard-br-626mhz.ts", "fr-tnt-r4-multi4.ts",
+                             "gr-ert-heraklion-a.ts", "it-mediaset-mux-ait.ts", "tw-cts-dvbt.ts"}) {
+        const scan::ScanResult scanned = scan::scanTransportFile(capture(file));
+        scan::EitGuide g;
+        std::string error;
+        ASSERT_TRUE(g.addFile(capture(file), &error)) << error;
+        const auto services = g.services();
+        for (const auto& s : scanned.services) {
+            const auto* found = find(services, s.sid, scanned.tsid);
+            ASSERT_TRUE(found) << file << " sid " << s.sid;
+            EXPECT_TRUE(found->inSdt);
+            EXPECT_EQ(found->onid, scanned.onid);
+            EXPECT_EQ(found->name, s.name) << file << " sid " << s.sid;
+            EXPECT_EQ(found->provider, s.provider) << file << " sid " << s.sid;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 50u);
 }
