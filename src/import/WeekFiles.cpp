@@ -130,13 +130,17 @@ OfflineTexts WeekFiles::build(const SourceGuide& guide, const ChannelMap& channe
     out.themes = header;
     const auto& names = themes.names();
     for (int g = 0; g < themes.groups(); ++g)
-        for (int s = g * 16; s < g * 16 + 16 && s < ThemeTable::kSlots; ++s)
-            if (!names[size_t(s)].empty())
-                out.themes += (s == g * 16 ? "THM<>" : "SUB<>") + [&] {
-                    std::string t;
-                    appendf(t, "%02x<>", s);
-                    return t;
-                }() + names[size_t(s)] + "\n";
+        for (int s = g * 16; s < g * 16 + 16 && s < ThemeTable::kSlots; ++s) {
+            if (names[size_t(s)].empty())
+                continue;
+            std::string name = names[size_t(s)];
+            // The plug-in takes any line holding "THM" for a theme. It lowers every
+            // letter after the first, so "Thm" shows the same and keeps the line a sub-theme.
+            for (size_t at; s != g * 16 && (at = name.find("THM")) != std::string::npos;)
+                name.replace(at, 3, at == 0 ? "Thm" : "thm");
+            appendf(out.themes, s == g * 16 ? "THM<>%02x<>" : "SUB<>%02x<>", s);
+            out.themes += name + "\n";
+        }
     out.themeCount = themes.groups();
 
     // One summary per distinct description, numbered as first met in the titles' order.
