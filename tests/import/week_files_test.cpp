@@ -6,6 +6,7 @@
 #include "xmltv/OfflineWeekReader.h"
 #include "xmltv/WeekDating.h"
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -76,6 +77,8 @@ TEST_F(Week, TitlesInBroadcastDayOrderWithTheirDays)
     add(1, localTime(2026, 12, 10, 12, 15), 0, "Ultimo");
     add(0, localTime(2026, 12, 15, 10, 0), 45, "Martedi dopo");                    // the eighth day
     add(0, localTime(2026, 12, 16, 10, 0), 45, "Too late");
+    add(1, localTime(2026, 12, 9, 10, 0), 0, "Beyond the clock");
+    guide.programmes.back().stop = std::time_t(0x80000000LL);
     const OfflineTexts t = build(false);
 
     EXPECT_EQ(t.channels, "LogDate=1796000000\nRete Uno<>c93:bb9:13e\nRete \xE2\x80\xB9" "Due><>ca6:bb9:13e\n");
@@ -104,6 +107,9 @@ TEST_F(Week, TitlesInBroadcastDayOrderWithTheirDays)
     EXPECT_EQ(t.titles.substr(size_t(t.positions[4]), 10), "0<>1<>4<>1");
     EXPECT_EQ(t.titles.substr(size_t(t.positions[7]), 10), "0<>0<>7<>1");
     EXPECT_EQ(t.positions[0] + t.positions[1] + t.positions[3] + t.positions[5] + t.positions[6], 0);
+    EXPECT_NE(std::find(report.notes.begin(), report.notes.end(),
+                        "g.xml: 1 programmes before 1970 or after January 2038 are left out"),
+              report.notes.end());
     bool overlapNoted = false;
     for (const auto& n : report.notes)
         overlapNoted = overlapNoted || n == "g.xml line 13: programme \"Overlap\" is left out: it overlaps \"NEWS AT 9\" on the same channel";
