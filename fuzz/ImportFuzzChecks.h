@@ -56,8 +56,10 @@ inline void buildAndCheck(const importer::SourceGuide& guide, importer::Report& 
         if (!at)
             continue;
         require(at < t.titles.size() && t.titles[at - 1] == '\n');
-        const size_t sep = t.titles.find("<>", t.titles.find("<>", at) + 2);
-        require(t.titles.compare(t.titles.find("<>", at) + 2, sep - t.titles.find("<>", at) - 2, std::to_string(d)) == 0);
+        // The third field of the line there is the day.
+        const size_t second = t.titles.find("<>", t.titles.find("<>", at) + 2) + 2;
+        const size_t third = t.titles.find("<>", second);
+        require(t.titles.compare(second, third - second, std::to_string(d)) == 0);
     }
     std::set<std::string> texts;
     std::istringstream sums(t.summaries);

@@ -59,10 +59,16 @@ OfflineTexts WeekFiles::build(const SourceGuide& guide, const ChannelMap& channe
     // Programmes of the week, channel by channel in time order.
     std::vector<Kept> kept;
     kept.reserve(guide.programmes.size());
+    size_t outsideClock = 0;
     for (const Programme& p : guide.programmes) {
         const int channel = channels.indexOf(p.channel);
         if (channel < 0)
             continue; // the channel was reported already
+        // The plug-in counts seconds in 32 bits.
+        if (p.start < 0 || p.start > kLastTime || p.stop < 0 || p.stop > kLastTime) {
+            ++outsideClock;
+            continue;
+        }
         int hour = 0, minute = 0;
         const long day = broadcastDay(p.start, &hour, &minute) - first;
         if (day < 0) {
@@ -79,6 +85,9 @@ OfflineTexts WeekFiles::build(const SourceGuide& guide, const ChannelMap& channe
         }
         kept.push_back(Kept{&p, channel, day, hour * 60 + minute, 0});
     }
+    if (outsideClock)
+        report.note(guide.name + ": " + std::to_string(outsideClock) +
+                    " programmes before 1970 or after January 2038 are left out");
     std::stable_sort(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) {
         return a.channel != b.channel ? a.channel < b.channel : a.p->start < b.p->start;
     });
@@ -130,13 +139,17 @@ OfflineTexts WeekFiles::build(const SourceGuide& guide, const ChannelMap& channe
     out.themes = header;
     const auto& names = themes.names();
     for (int g = 0; g < themes.groups(); ++g)
-        for (int s = g * 16; s < g * 16 + 16 && s < ThemeTable::kSlots; ++s)
-            if (!names[size_t(s)].empty())
-                out.themes += (s == g * 16 ? "THM<>" : "SUB<>") + [&] {
-                    std::string t;
-                    appendf(t, "%02x<>", s);
-                    return t;
-                }() + names[size_t(s)] + "\n";
+        for (int s = g * 16; s < g * 16 + 16 && s < ThemeTable::kSlots; ++s) {
+            if (names[size_t(s)].empty())
+                continue;
+            std::string name = names[size_t(s)];
+            // The plug-in takes any line holding "THM" for a theme. It lowers every
+            // letter after the first, so "Thm" shows the same and keeps the line a sub-theme.
+            for (size_t at; s != g * 16 && (at = name.find("THM")) != std::string::npos;)
+                name.replace(at, 3, at == 0 ? "Thm" : "thm");
+            appendf(out.themes, s == g * 16 ? "THM<>%02x<>" : "SUB<>%02x<>", s);
+            out.themes += name + "\n";
+        }
     out.themeCount = themes.groups();
 
     // One summary per distinct description, numbered as first met in the titles' order.

@@ -31,6 +31,7 @@ struct OfflineTexts {
 class WeekFiles {
 public:
     static constexpr int kDays = 8; // seven days and the one beyond, which the files call day 7
+    static constexpr std::time_t kLastTime = 0x7FFFFFFF; // the plug-in's clock, LogDate included
 
     static OfflineTexts build(const SourceGuide& guide, const ChannelMap& channels, const WeekOptions& options,
                               Report& report);

@@ -87,7 +87,8 @@ bool parseDay(const std::string& text, std::time_t& out)
     tm.tm_hour = 12;
     tm.tm_isdst = -1;
     out = std::mktime(&tm);
-    return out != -1;
+    // A week whose LogDate the plug-in's 32-bit clock can hold.
+    return out > 0 && out < importer::WeekFiles::kLastTime - 8 * 86400;
 }
 
 // 06:00 of a broadcast day, local time.

@@ -140,7 +140,7 @@ expect_error "no channel of the guide is a service the box knows" "$import" --xm
 expect_error "no programme falls in the week" "$import" --xmltv week.xml --root root --first-day 2027-01-10
 expect_error "cannot open the file" "$import" --xmltv missing.xml --root root
 ( flock 9; sleep 5 ) 9> root/hdd/orvalis/.gep.lock &
-sleep 0.5
+for _ in $(seq 100); do flock -n root/hdd/orvalis/.gep.lock true || break; sleep 0.05; done # until it is held
 expect_error "another logging run or import is writing /hdd/orvalis/" "$import" --xmltv week.xml --root root
 wait
 

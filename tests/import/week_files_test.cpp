@@ -6,6 +6,7 @@
 #include "xmltv/OfflineWeekReader.h"
 #include "xmltv/WeekDating.h"
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -68,7 +69,7 @@ TEST_F(Week, TitlesInBroadcastDayOrderWithTheirDays)
 {
     const std::time_t tue6 = localTime(2026, 12, 8, 6, 0);
     add(0, localTime(2026, 12, 9, 1, 30), 60, "Notte fonda");                      // Tuesday's night
-    add(1, tue6, 30, "Meteo", "Uno\ndue", {"Sport"});
+    add(1, tue6, 30, "Meteo", "Uno\ndue", {"Sport", "RHYTHMS"});
     add(0, tue6, 60, "NEWS AT 9", "Uno\r\ndue", {"Film", "Commedia"});
     add(0, localTime(2026, 12, 8, 6, 30), 30, "Overlap");                          // inside NEWS AT 9
     add(0, localTime(2026, 12, 8, 5, 0), 30, "Monday's night");                    // before the week
@@ -76,6 +77,8 @@ TEST_F(Week, TitlesInBroadcastDayOrderWithTheirDays)
     add(1, localTime(2026, 12, 10, 12, 15), 0, "Ultimo");
     add(0, localTime(2026, 12, 15, 10, 0), 45, "Martedi dopo");                    // the eighth day
     add(0, localTime(2026, 12, 16, 10, 0), 45, "Too late");
+    add(1, localTime(2026, 12, 9, 10, 0), 0, "Beyond the clock");
+    guide.programmes.back().stop = std::time_t(0x80000000LL);
     const OfflineTexts t = build(false);
 
     EXPECT_EQ(t.channels, "LogDate=1796000000\nRete Uno<>c93:bb9:13e\nRete \xE2\x80\xB9" "Due><>ca6:bb9:13e\n");
@@ -84,13 +87,14 @@ TEST_F(Week, TitlesInBroadcastDayOrderWithTheirDays)
     EXPECT_EQ(titles[0], "LogDate=1796000000");
     // Same description, one summary id; Tuesday is day 2; the night keeps Tuesday with hour 25.
     EXPECT_EQ(titles[1], "1<>0<>2<>06:00<>News at 9<>60<>11");
-    EXPECT_EQ(titles[2], "1<>1<>2<>06:00<>Meteo<>30<>20");
+    EXPECT_EQ(titles[2], "1<>1<>2<>06:00<>Meteo<>30<>21");
     EXPECT_EQ(titles[3], "0<>0<>2<>25:30<>Notte fonda<>60<>00");
     EXPECT_EQ(titles[4], "0<>1<>4<>11:00<>Senza fine<>75<>00");
     EXPECT_EQ(titles[5], "0<>1<>4<>12:15<>Ultimo<>0<>00");
     EXPECT_EQ(titles[6], "0<>0<>7<>10:00<>Martedi dopo<>45<>00");
     EXPECT_EQ(t.summaries, "LogDate=1796000000\n1<>Uno#due\n");
-    EXPECT_EQ(t.themes, "LogDate=1796000000\nTHM<>00<>Other\nTHM<>10<>Film\nSUB<>11<>Commedia\nTHM<>20<>Sport\n");
+    EXPECT_EQ(t.themes, "LogDate=1796000000\nTHM<>00<>Other\nTHM<>10<>Film\nSUB<>11<>Commedia\nTHM<>20<>Sport\n"
+                        "SUB<>21<>RHYthmS\n");
     EXPECT_EQ(t.titleCount, 6);
     EXPECT_EQ(t.themeCount, 3);
     EXPECT_EQ(t.summaryCount, 1);
@@ -103,6 +107,9 @@ TEST_F(Week, TitlesInBroadcastDayOrderWithTheirDays)
     EXPECT_EQ(t.titles.substr(size_t(t.positions[4]), 10), "0<>1<>4<>1");
     EXPECT_EQ(t.titles.substr(size_t(t.positions[7]), 10), "0<>0<>7<>1");
     EXPECT_EQ(t.positions[0] + t.positions[1] + t.positions[3] + t.positions[5] + t.positions[6], 0);
+    EXPECT_NE(std::find(report.notes.begin(), report.notes.end(),
+                        "g.xml: 1 programmes before 1970 or after January 2038 are left out"),
+              report.notes.end());
     bool overlapNoted = false;
     for (const auto& n : report.notes)
         overlapNoted = overlapNoted || n == "g.xml line 13: programme \"Overlap\" is left out: it overlaps \"NEWS AT 9\" on the same channel";
