@@ -105,7 +105,7 @@ void TitlePass::order(int today, bool earlyMorning)
     if (start < n) {
         // The block reached by that step may be the eighth day: today's weekday again,
         // later hours first. Today's own block then begins at a drop in the hour.
-        for (size_t k = 1; k < n && rel((start + k) % n) == rel(start); ++k) {
+        for (size_t k = 1; rel(start) == 0 && k < n && rel((start + k) % n) == 0; ++k) {
             const size_t i = (start + k) % n;
             if (order(prev(i)) - order(i) >= kEighthDayDrop) {
                 start = i;

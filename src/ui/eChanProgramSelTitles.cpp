@@ -156,11 +156,10 @@ eChanProgramSel::ListingStart eChanProgramSel::listingStart() const
     // A search always starts now, whatever day was browsed last.
     if (FilterSearch == 3)
         return {now.tm_wday, now.tm_hour, now.tm_wday};
-    // A day listing starts at the hour of currDay when it is today's broadcast day
-    // (after midnight still yesterday's), otherwise at 06:00.
+    // A day listing starts at the hour of currDay when it lists today's weekday,
+    // otherwise at 06:00 (after midnight yesterday's broadcast day shows whole).
     const int day = currDay.tm_wday % 7;
-    const bool today = day == oggi || (day == ieri && currDay.tm_hour <= 5);
-    return {day, today ? currDay.tm_hour : 6, now.tm_wday};
+    return {day, day == oggi ? currDay.tm_hour : 6, now.tm_wday};
 }
 
 int eChanProgramSel::GetTitles()
