@@ -22,27 +22,26 @@ bool CarouselPass::add(const unsigned char* section, int length)
     if (m_window == 0 && ((fresh && m_seen.size() == kDistinct) || index + 1 == kMaxWindow))
         fixWindow(index + 1);
 
-    // Runs that repeat the opening run: each either goes on matching or is dropped.
+    // Stretches that repeat the reading from its first section: each either goes on
+    // matching or is dropped.
     size_t kept = 0;
     for (Candidate c : m_candidates) {
-        if (m_opening[c.from + c.matched] != key)
+        if (m_keys[c.matched] != key)
             continue;
         ++c.matched;
         m_candidates[kept++] = c;
     }
     m_candidates.resize(kept);
-    // A new run may start here with any of the first sections.
-    for (size_t from = 0; from <= kOffsets && from < index; ++from)
-        if (m_opening[from] == key)
-            m_candidates.push_back({from, 1});
-    if (index < kMaxWindow + kOffsets)
-        m_opening.push_back(key);
+    if (index > 0 && m_keys[0] == key)
+        m_candidates.push_back({index, 1}); // a new stretch may begin here
+    m_keys.push_back(key);
 
     if (m_window != 0)
         for (const Candidate& c : m_candidates)
-            if (c.matched >= m_window) {
+            if (c.matched >= c.start + m_window) {
                 m_complete = true;
                 m_candidates.clear();
+                m_keys.clear();
                 break;
             }
     return fresh;

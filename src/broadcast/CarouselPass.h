@@ -2,11 +2,17 @@
 // One rule for "the carousel has come round", shared by the live summary reader
 // and both loggers. A carousel may send a section twice in one pass, start the
 // reading in the middle of a repeated run, or carry sections of other tables and
-// lengths in between, so one section coming back proves nothing. The pass is
-// over when the opening run of sections read (at least kMinWindow sections, and
-// as many more as it takes to hold kDistinct distinct ones, up to kMaxWindow) is
-// read again in the same order, from one of the first kOffsets + 1 sections on
-// (the very first ones may have left a live carousel meanwhile).
+// lengths in between, and a looped capture that is not a whole number of passes
+// jumps back to its start somewhere in the middle of a pass. So neither one
+// section nor a run of them coming back proves that every section has been read.
+// The pass is over when the reading from its first section on is read again, in
+// the same order, for as long as the stretch it repeats and an opening window
+// more: the stretch is then a whole turn of the carousel. (A start later than the
+// first section would let a capture's jump back slip in before it; without the
+// window, a capture that jumps back right where the reading began would pass for
+// a carousel of half its length.) The window is kMinWindow sections, more until it
+// holds kDistinct distinct ones, at most kMaxWindow, so that a carousel of very
+// few sections is not taken for a shorter one either.
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -17,7 +23,6 @@ public:
     static constexpr size_t kMinWindow = 16;
     static constexpr size_t kDistinct = 4;
     static constexpr size_t kMaxWindow = 64;
-    static constexpr size_t kOffsets = 8;
 
     // Feeds the next section read. True when its bytes are new to this pass, so
     // that a logger writes each distinct section once.
@@ -29,12 +34,12 @@ public:
 
 private:
     struct Candidate {
-        size_t from;    // index in the opening run it repeats
+        size_t start;   // index of the read at which it began: the length of the turn
         size_t matched; // sections matched so far
     };
     void fixWindow(size_t length);
 
-    std::vector<uint64_t> m_opening; // keys of the first kMaxWindow + kOffsets sections
+    std::vector<uint64_t> m_keys; // of every section read so far
     std::unordered_set<std::string> m_seen;
     std::vector<Candidate> m_candidates;
     size_t m_window = 0; // 0 until the opening run's length is known
