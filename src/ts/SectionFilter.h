@@ -26,6 +26,10 @@ public:
     // Bytes of the section the decision needs (0 when nothing is masked).
     size_t span() const { return m_span; }
     bool acceptsAll() const { return m_span == 0; }
+    // True when the filter looks at the table_id alone (positive bits only); then
+    // tableIdMatches() decides as matches() does for any section of 1 byte or more.
+    bool onlyTableId() const { return m_span == 1 && !m_hasNegative; }
+    bool tableIdMatches(uint8_t tableId) const { return ((tableId ^ m_value[0]) & m_positive[0]) == 0; }
 
 private:
     uint8_t m_value[kFilterWindow] = {};

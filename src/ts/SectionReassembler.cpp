@@ -25,12 +25,17 @@ struct SectionReassembler::PidState {
     int8_t lastCc = -1;       // -1: no packet yet
     bool synced = false;      // a payload_unit_start has been seen since the last fault
     Decision decision = Decision::Undecided;
+    // When every filter looks at the table_id alone: the table ids they accept.
+    bool byTableId = false;
+    uint64_t tableIds[4] = {};
     uint8_t buf[kMaxSectionSize];
 
     bool accepts(const uint8_t* s, size_t size) const
     {
         if (span == 0)
             return true;
+        if (byTableId)
+            return size > 0 && (tableIds[s[0] >> 6] >> (s[0] & 63) & 1);
         for (const auto& f : filters)
             if (f.matches(s, size))
                 return true;
@@ -39,12 +44,23 @@ struct SectionReassembler::PidState {
     void updateSpan()
     {
         span = 0;
+        byTableId = false;
         for (const auto& f : filters) {
-            if (f.acceptsAll()) {
-                span = 0;
+            if (f.acceptsAll())
                 return;
-            }
             span = std::max(span, f.span());
+        }
+        byTableId = !filters.empty();
+        for (const auto& f : filters)
+            byTableId = byTableId && f.onlyTableId();
+        for (unsigned t = 0; t < 256; ++t) {
+            bool any = false;
+            for (const auto& f : filters)
+                any = any || f.tableIdMatches(uint8_t(t));
+            if (any)
+                tableIds[t >> 6] |= uint64_t(1) << (t & 63);
+            else
+                tableIds[t >> 6] &= ~(uint64_t(1) << (t & 63));
         }
     }
 };
