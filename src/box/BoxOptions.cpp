@@ -19,6 +19,8 @@ const char* boxUsage()
            "  --realtime            play streams at their own pace instead of as fast as possible\n"
            "  --service REF         service playing at start (default: the first service found)\n"
            "  --epg-service REF     EPG service written into a newly installed orvalis.cfg\n"
+           "                        (default: the first service whose PMT lists PIDs 0xD2 and 0xD3,\n"
+           "                        also written into an orvalis.cfg that names no EPG service)\n"
            "  --display KIND        window, web or headless (default: headless with --keys,\n"
            "                        window with a graphical display, web otherwise)\n"
            "  --listen ADDR:PORT    address of the web display (default: 127.0.0.1:8080)\n"

@@ -3,6 +3,7 @@
 #include "host/service/eServiceReference.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <dirent.h>
 #include <dlfcn.h>
@@ -64,12 +65,92 @@ std::string PluginHost::defaultConfigText(const std::string& epgServiceRef)
     return text;
 }
 
-bool PluginHost::configInstalled()
+namespace {
+
+// The orvalis.cfg the plug-in reads: the first of its folders that holds one.
+std::string installedConfig()
 {
-    for (const char* dir : kPluginDirs)
+    for (const char* dir : PluginHost::kPluginDirs)
         if (exists(host::hostPath(std::string(dir) + "/orvalis.cfg")))
-            return true;
-    return false;
+            return std::string(dir) + "/orvalis.cfg";
+    return {};
+}
+
+constexpr const char* kEpgKey = "EPGService=";
+
+// A line that sets the EPG service, as the plug-in writes it; its reference ends at the
+// last ':'. The plug-in writes the invalid reference when none was chosen, and a DVB
+// service id 0 (the null service) names no service either.
+bool namesValidService(const std::string& line)
+{
+    std::string v = line.substr(std::strlen(kEpgKey));
+    eServiceReference ref(eString(v.substr(0, v.rfind(':') + 1)));
+    return ref.valid() && !(ref.type == eServiceReference::idDVB && ref.data[1] == 0);
+}
+
+// The lines of the installed orvalis.cfg, and whether the last "EPGService=" line (the
+// one the plug-in keeps) names a service.
+bool readInstalledConfig(std::string* path, std::vector<std::string>* lines, bool* named, std::string* error)
+{
+    *path = installedConfig();
+    std::string text;
+    if (path->empty()) {
+        if (error)
+            *error = "no orvalis.cfg is installed";
+        return false;
+    }
+    if (!host::readRegularFile(*path, &text, kMaxDescriptionBytes, error))
+        return false;
+    std::istringstream in(text);
+    *named = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(kEpgKey, 0) == 0)
+            *named = namesValidService(line);
+        lines->push_back(line);
+    }
+    return true;
+}
+
+} // namespace
+
+bool PluginHost::configInstalled() { return !installedConfig().empty(); }
+
+bool PluginHost::epgServiceConfigured()
+{
+    std::string path;
+    std::vector<std::string> lines;
+    bool named = false;
+    return readInstalledConfig(&path, &lines, &named, nullptr) && named;
+}
+
+bool PluginHost::nameEpgService(const std::string& epgServiceRef, std::string* error)
+{
+    if (!validEpgServiceText(epgServiceRef)) {
+        if (error)
+            *error = "not a service reference: \"" + epgServiceRef + "\"";
+        return false;
+    }
+    std::string path;
+    std::vector<std::string> lines;
+    bool named = false;
+    if (!readInstalledConfig(&path, &lines, &named, error))
+        return false;
+    if (named)
+        return true;
+    // The first EPG service line becomes the found one, where the plug-in keeps it;
+    // later ones would undo it.
+    std::string out;
+    bool placed = false;
+    for (const auto& line : lines) {
+        if (line.rfind(kEpgKey, 0) != 0)
+            out += line + "\n";
+        else if (!placed)
+            out += kEpgKey + epgServiceRef + "\n";
+        placed = placed || line.rfind(kEpgKey, 0) == 0;
+    }
+    if (!placed)
+        out += kEpgKey + epgServiceRef + "\n";
+    return host::writeFileInRoot(path, out, error);
 }
 
 bool PluginHost::installDefaultConfig(const std::string& epgServiceRef, std::string* error) const

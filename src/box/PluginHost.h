@@ -22,6 +22,13 @@ public:
 
     // A plug-in folder of the box's file system holds an orvalis.cfg.
     static bool configInstalled();
+    // The installed orvalis.cfg has an "EPGService=" line with a valid reference.
+    static bool epgServiceConfigured();
+    // Names the EPG service in an installed orvalis.cfg that names none (no
+    // "EPGService=" line, or one of an invalid reference, as the plug-in writes
+    // when none was chosen); every other line stays as it is. True when the file
+    // names a service afterwards.
+    static bool nameEpgService(const std::string& epgServiceRef, std::string* error);
     // Writes /var/tuxbox/plugins/orvalis.cfg when no plug-in folder holds one:
     // the description lines and, when given, the EPG service to read.
     bool installDefaultConfig(const std::string& epgServiceRef, std::string* error) const;

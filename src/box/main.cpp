@@ -72,10 +72,10 @@ int main(int argc, char** argv)
 
     box::Receiver receiver;
     // A box set up afresh names the service that carries the guide in the plug-in's
-    // new settings, as --epg-service would.
-    const bool firstRun = options->epgService.empty() && !options->listServices && !options->listEvents &&
-                          !box::PluginHost::configInstalled();
-    receiver.findEpgService(firstRun);
+    // new settings, as --epg-service would; so do settings that name no EPG service.
+    const bool unsetEpgService = options->epgService.empty() && !options->listServices && !options->listEvents &&
+                          !box::PluginHost::epgServiceConfigured();
+    receiver.findEpgService(unsetEpgService);
     if (!receiver.setUp(*options, &error)) {
         std::fprintf(stderr, "box: %s\n", error.c_str());
         return 2;
@@ -105,12 +105,14 @@ int main(int argc, char** argv)
     std::string builtin = options->plugin.empty() ? layout.plugin : options->plugin;
     box::PluginHost plugins(builtin);
     std::string epgService = options->epgService;
-    if (firstRun && receiver.epgService().valid())
+    if (unsetEpgService && receiver.epgService().valid())
         epgService = receiver.epgService().toString();
-    else if (firstRun && !options->streams.empty())
+    else if (unsetEpgService && !options->streams.empty())
         host::logMessage("box", "no service of the streams carries the EPG tables (PIDs 0xD2 and 0xD3)");
     if (!plugins.installDefaultConfig(epgService, &error))
         host::logMessage("box", "%s", error.c_str());
+    else if (unsetEpgService && receiver.epgService().valid() && !box::PluginHost::nameEpgService(epgService, &error))
+        host::logMessage("box", "the EPG service is not set: %s", error.c_str());
 
     std::vector<std::string> passedOver;
     auto found = plugins.findPlugins(&passedOver);

@@ -3,7 +3,8 @@
 # map lists the EPG PIDs in the plug-in's new settings, so that green shows the
 # channel list and the first channel's day as orvalis-mux --list says; also when the
 # guide's transponder is not the first one. Without a guide on any stream the
-# settings name none and the windows say that the stream carries no guide.
+# settings name none and the windows say that the stream carries no guide; such
+# settings, found again with the guide on air, are given the service.
 set -euo pipefail
 build="$1"
 box="$build/src/box/box"
@@ -27,6 +28,8 @@ run() { # name, keys, streams...
 run week "green ok shot:g exit exit exit" week
 run second "green ok" plain week
 run plain "green ok red ok" plain
+cp -a "$work/root-plain" "$work/root-again"
+run again "green ok" week
 test -s "$work/g.png"
 
 PYTHONPATH="$(dirname "$0")" python3 - "$work" "$epg" <<'PY'
@@ -68,6 +71,11 @@ for m in msgs:
           f"without a guide: {m['class']} {m.get('message')!r}")
 log = open(f"{work}/plain.log").read()
 check("no service of the streams carries the EPG tables" in log, "the box says it found no EPG service")
+
+check(names_epg("again"), f"settings that named no service name it now: {settings('again')}")
+check([l for l in settings("again") if not l.startswith("EPGService=")] ==
+      [l for l in settings("plain") if not l.startswith("EPGService=")], "the other settings are kept")
+shows_week("again")
 
 finish("first run checks passed")
 PY
