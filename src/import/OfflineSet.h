@@ -20,25 +20,9 @@ struct OfflineSet {
     std::string config;
 };
 
-// flock on ".gep.lock" in the offline folder, which a logging run takes too.
-class OfflineSetLock {
-public:
-    explicit OfflineSetLock(const std::string& directory);
-    ~OfflineSetLock();
-    OfflineSetLock(const OfflineSetLock&) = delete;
-    OfflineSetLock& operator=(const OfflineSetLock&) = delete;
-    // False with *error when the lock file cannot be made or another run holds it.
-    bool held(std::string* error) const;
-
-private:
-    int m_fd = -1;
-    std::string m_error;
-};
-
 class OfflineSetWriter {
 public:
     static constexpr const char* kNames[4] = {"channels.gep", "themes.gep", "titles.gep", "summaries.gep"};
-    static constexpr const char* kLockFile = ".gep.lock";
 
     // False with *error naming the file when any part of the set could not be written.
     static bool commit(const OfflineSet& set, std::string* error);

@@ -3,6 +3,7 @@
 #include "import/ChannelMap.h"
 #include "import/EitSource.h"
 #include "import/OfflineSet.h"
+#include "import/OfflineSetLock.h"
 #include "import/SettingsUpdate.h"
 #include "import/WeekFiles.h"
 #include "import/XmltvReader.h"

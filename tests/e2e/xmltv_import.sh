@@ -144,6 +144,11 @@ for _ in $(seq 100); do flock -n root/hdd/orvalis/.gep.lock true || break; sleep
 expect_error "another logging run or import is writing /hdd/orvalis/" "$import" --xmltv week.xml --root root
 wait
 
+# A dry run reads and reports but writes nothing.
+"$import" --xmltv week.xml --root root --first-day 2026-12-10 --dry-run 2> dry.log || { cat dry.log; fail "the dry run failed"; }
+grep -q "would be written to root/hdd/orvalis/" dry.log || { cat dry.log; fail "the dry run did not say what it would write"; }
+[ "$(snapshot)" = "$before" ] || fail "the dry run changed the offline files or settings"
+
 # Channels without DVB ids map by name to the box's services; from standard input, gzip-compressed.
 gzip -c names.xml | faketime '2026-12-09 21:20:00' "$import" --xmltv - --root root --first-day 2026-12-08 \
     2> names.log || { cat names.log; fail "import by channel names failed"; }

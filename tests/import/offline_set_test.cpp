@@ -1,5 +1,6 @@
 // The set is put in place whole or not at all, under the lock a logging run takes.
 #include "import/OfflineSet.h"
+#include "import/OfflineSetLock.h"
 #include "ImportFixture.h"
 
 #include <sys/stat.h>
