@@ -1,5 +1,7 @@
 #include "xmltv/WeekDating.h"
 
+#include <algorithm>
+
 namespace xmltv {
 namespace {
 
@@ -55,8 +57,12 @@ std::vector<Airing> dateWeek(const Week& week, std::time_t reference, bool rotat
         const Title& t = titles[(first + k) % titles.size()];
         if (previousDay < 0) {
             offset = t.day == kBeyondWeek ? kBeyondWeek : (t.day - baseDay + 7) % 7;
+        } else if (t.day == kBeyondWeek && previousDay != kBeyondWeek) {
+            // The first day past the week is a week after the first day, whichever
+            // weekdays in between had no programmes.
+            offset = std::max(offset + 1, kBeyondWeek);
         } else if (t.day != previousDay) {
-            offset += t.day == kBeyondWeek || previousDay == kBeyondWeek ? 1 : (t.day - previousDay + 7) % 7;
+            offset += previousDay == kBeyondWeek ? 1 : (t.day - previousDay + 7) % 7;
         } else if (t.day == kBeyondWeek && t.minuteOfDay < previousMinute) {
             // Days past the seventh have lost their weekday: a time running backwards starts the next one.
             offset += 1;
