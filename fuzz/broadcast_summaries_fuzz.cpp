@@ -2,6 +2,9 @@
 // programme rows, then sections (each with a two-byte length) that a scripted demux
 // hands out in a loop. Whatever the sections hold, one summary pass must end, write
 // nothing past bufferdatas and leave every row with a text some section carried.
+// When the carousel's sections are all distinct and none is empty (a read of 0 ends
+// a pass as a stream that stops), the pass has come round: every row whose id is on
+// air has one of the texts sent with that id.
 #include "broadcast/GetSummaries.h"
 #include "broadcast/SummarySection.h"
 #include "frame/globals.h"
@@ -12,8 +15,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -36,7 +41,8 @@ public:
         }
         const auto& s = g_sections[m_next++ % g_sections.size()];
         const size_t n = std::min(count, s.size());
-        std::memcpy(buf, s.data(), n);
+        if (n > 0) // an empty section has no bytes to copy (and no pointer to them)
+            std::memcpy(buf, s.data(), n);
         return static_cast<ssize_t>(n);
     }
 
@@ -66,6 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     g_sections.clear();
     std::set<std::string> texts = {""};
+    std::map<uint32_t, std::set<std::string>> onAir;
+    std::set<std::string> distinct;
+    bool whole = true;
     while (at + 2 <= size && g_sections.size() < 64) {
         size_t len = ((data[at] << 8) | data[at + 1]) % 4200; // longer than a read gives, too
         at += 2;
@@ -73,8 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         g_sections.emplace_back(data + at, data + at + len);
         at += len;
         const int got = static_cast<int>(std::min<size_t>(len, kMaxSectionRead));
-        if (auto s = decodeSummarySection(g_sections.back().data(), got))
+        whole = whole && got > 0 && distinct.emplace(reinterpret_cast<const char*>(data + at - len), size_t(got)).second;
+        if (auto s = decodeSummarySection(g_sections.back().data(), got)) {
             texts.insert(s->text);
+            onAir[s->id].insert(s->text);
+        }
     }
     eString result;
     const uint32_t requested = rows ? static_cast<uint32_t>(bufferdatas[0].id) : 0;
@@ -86,5 +98,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < rows && i < kMaxRows; ++i)
         if (!texts.count(bufferdatas[i].summary))
             std::abort();
+    if (whole && r == 0) {
+        for (int i = 0; i < rows && i < kMaxRows; ++i) {
+            auto it = onAir.find(static_cast<uint32_t>(bufferdatas[i].id));
+            if (it != onAir.end() && !it->second.count(bufferdatas[i].summary))
+                std::abort();
+        }
+        auto it = onAir.find(requested);
+        if (it != onAir.end() && !it->second.count(result))
+            std::abort();
+    }
     return 0;
 }

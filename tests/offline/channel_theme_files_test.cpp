@@ -85,6 +85,35 @@ TEST_F(ChannelThemeFiles, ReaderSkipsWhatDoesNotParseAndStaysWithinTheTables)
     EXPECT_EQ(getCanaliTemiOff(), -3);
 }
 
+TEST_F(ChannelThemeFiles, AChannelSentWithoutANameKeepsItsPlaceOffline)
+{
+    FakeDemux demux;
+    // Three records, the second with 16 NUL bytes for its name.
+    std::vector<uint8_t> channels = {0x91, 0, 0, 0};
+    for (int sid : {0x64, 0x65, 0x66}) {
+        channels.insert(channels.end(), {0x01, 0x3E, 0x0B, 0xB9, 0x00, static_cast<uint8_t>(sid)});
+        std::string name = sid == 0x65 ? std::string() : "CH " + std::to_string(sid);
+        name.resize(16, '\0');
+        channels.insert(channels.end(), name.begin(), name.end());
+    }
+    demux.add(0xD3, 0x91, channels);
+    std::vector<uint8_t> themes(19, 0);
+    themes[0] = 0x92;
+    demux.add(0xD3, 0x92, themes);
+    {
+        offline::LogFileSet files("/hdd/orvalis/");
+        ASSERT_EQ(offline::logChannelsThemes(files), 0);
+        ASSERT_TRUE(files.commit());
+    }
+    EXPECT_EQ(read("/hdd/orvalis/channels.gep"), "LogDate=0\nCH 100<>64:bb9:13e\n<>65:bb9:13e\nCH 102<>66:bb9:13e\n");
+    nb_channels = 0;
+    ASSERT_EQ(getCanaliTemiOff(), 0);
+    // The third channel is still the third: its titles are listed under it.
+    ASSERT_EQ(nb_channels, 3);
+    EXPECT_EQ(channel_ids[1], 0x65);
+    EXPECT_EQ(channel_ids[2], 0x66);
+}
+
 TEST_F(ChannelThemeFiles, RunFilesReplaceTheOldOnlyWhenCommitted)
 {
     FakeDemux demux; // a channel section but no theme section: the writer fails
@@ -98,8 +127,11 @@ TEST_F(ChannelThemeFiles, RunFilesReplaceTheOldOnlyWhenCommitted)
     EXPECT_EQ(listing(), std::vector<std::string>{"channels.gep"});
 
     // What a killed run left behind goes at the next run; other files stay.
-    for (const char* f : {".titles.gep.a1B2c3", ".summaries.gep.XXXXXX", ".titles.gep.toolong", "notes"})
+    for (const char* f : {".titles.gep.a1B2c3", ".summaries.gep.XXXXXX", ".titles.gep.toolong", "notes",
+                          ".titles.gep.link-Ab12Cd", ".gep.set.new-Zz9Yy8"})
         write(std::string("/hdd/orvalis/") + f, "x");
+    ASSERT_TRUE(host::makeDirectories("/hdd/orvalis/.gep.set-Killed"));
+    write("/hdd/orvalis/.gep.set-Killed/titles.gep", "half written");
     offline::LogFileSet("/hdd/orvalis").removeLeftovers();
     EXPECT_EQ(listing(), (std::vector<std::string>{".titles.gep.toolong", "channels.gep", "notes"}));
 

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -98,6 +99,38 @@ TEST_F(GepFiles, SummariesTakeWhatTheGrammarReads)
     EXPECT_EQ(result, "blank before\nthe id\n");
     // An id that is no number reads as 0; the first line of id 0 fills its row.
     EXPECT_EQ(bufferdatas[1].summary, "no number\n");
+}
+
+TEST_F(GepFiles, ALineOfADayBeyondTheWeekEndsTheDayAsTheOverflowDay)
+{
+    // A day of 9 and a line of fields that are no numbers: both are lines of the file.
+    write("/hdd/orvalis/titles.gep", "LogDate=1\n"
+                                     "1<>0<>3<>20:00<>wednesday<>30<>01\n"
+                                     "2<>0<>9<>21:00<>day nine<>30<>01\n"
+                                     "3<>0<>3<>22:00<>after it<>30<>01\n");
+    offline::TitlesFileReader reader;
+    ASSERT_TRUE(reader.open(offlinePath));
+    ASSERT_TRUE(reader.seek(3, 6));
+    offline::TitleLine t;
+    ASSERT_TRUE(reader.next(t));
+    EXPECT_EQ(t.title, "wednesday");
+    // The listing stops at a line of another day: this one, not the Wednesday line after it.
+    ASSERT_TRUE(reader.next(t));
+    EXPECT_EQ(t.title, "day nine");
+    EXPECT_EQ(t.day, 7);
+}
+
+TEST_F(GepFiles, ADeviceInPlaceOfAFileIsRefused)
+{
+    // A character device (as /dev/zero) would be one endless line.
+    if (mknod(host::hostPath("/hdd/orvalis/titles.gep").c_str(), S_IFCHR | 0644, makedev(1, 5)) != 0)
+        GTEST_SKIP() << "no right to make a device node here";
+    std::string error;
+    offline::GepFile f;
+    EXPECT_FALSE(f.open("/hdd/orvalis/", "titles.gep", &error));
+    EXPECT_NE(error.find("device"), std::string::npos) << error;
+    offline::TitlesFileReader titles;
+    EXPECT_FALSE(titles.open(offlinePath));
 }
 
 TEST_F(GepFiles, ADayOffsetIsTrustedOnlyAtTheFirstLineOfItsDay)
