@@ -28,7 +28,7 @@ const char* boxUsage()
            "  --keys SCRIPT         headless key script, e.g. \"green ok text:tg1 shot:list exit\";\n"
            "                        keys left when the plug-in returns start it again\n"
            "  --keys-file FILE      the key script from a file\n"
-           "  --screenshot-dir DIR  where shot:NAME writes NAME.png\n"
+           "  --screenshot-dir DIR  where shot:NAME writes NAME.png (default: the current folder)\n"
            "  --dump FILE           one JSON line per step describing the screen\n"
            "  --ignore-output-errors  exit 0 even when the dump or a screenshot could not be written\n"
            "  --skin FILE           skin file (default: the skin shipped with the box)\n"

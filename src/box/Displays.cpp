@@ -19,7 +19,9 @@ Display makeDisplay(const BoxOptions& options, std::string* error)
         auto steps = parseKeyScript(options.keys, error);
         if (!steps)
             return d;
-        auto headless = std::make_unique<HeadlessFrontend>(std::move(*steps), options.screenshotDir, options.dumpFile);
+        // A script's shot:NAME is never dropped: without a folder it lands where the user is.
+        const std::string shots = options.screenshotDir.empty() ? "." : options.screenshotDir;
+        auto headless = std::make_unique<HeadlessFrontend>(std::move(*steps), shots, options.dumpFile);
         if (!headless->ok(error))
             return d;
         d.headless = headless.get();

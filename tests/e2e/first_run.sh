@@ -6,7 +6,7 @@
 # settings name none and the windows say that the stream carries no guide; such
 # settings, found again with the guide on air, are given the service.
 set -euo pipefail
-build="$1"
+build="$(cd "$1" && pwd)"
 box="$build/src/box/box"
 mux="$build/src/mux/orvalis-mux"
 work="$(mktemp -d)"
@@ -31,6 +31,13 @@ run plain "green ok red ok" plain
 cp -a "$work/root-plain" "$work/root-again"
 run again "green ok" week
 test -s "$work/g.png"
+# The first run as a user types it, in a folder of its own: the root and the shot land there.
+mkdir "$work/typed"
+(cd "$work/typed" && "$box" --ts ../week.ts --display headless --keys "green ok shot:g exit exit exit" 2> /dev/null) ||
+  { echo "FAIL: the box failed on the typed first run"; exit 1; }
+test -s "$work/typed/g.png" || { echo "FAIL: shot:g without --screenshot-dir wrote no g.png"; exit 1; }
+grep -qi "^EPGService=$epg\$" "$work/typed/box-root/var/tuxbox/plugins/orvalis.cfg" ||
+  { echo "FAIL: the typed first run named no EPG service"; exit 1; }
 
 PYTHONPATH="$(dirname "$0")" python3 - "$work" "$epg" <<'PY'
 import sys
