@@ -532,4 +532,38 @@ TEST_F(GuardedServerTest, ARequestBeingAnsweredIsNeverDroppedForNewConnections)
         EXPECT_TRUE(slow[i].get()) << "slow answer " << i << " was cut off";
 }
 
+TEST_F(GuardedServerTest, AFreshConnectionOutlivesKeptAliveOnesWhenRoomIsShort)
+{
+    // Room for two waiting connections and three clients fetching in a loop on
+    // kept-alive connections, which go back to waiting after every answer and so
+    // always look young. A new connection whose request takes a moment to come
+    // (a key press) must not be the one dropped to make room.
+    start(2, 8);
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> looping;
+    for (int i = 0; i < 3; ++i)
+        looping.emplace_back([&] {
+            httplib::Client c = client(5);
+            c.set_keep_alive(true);
+            while (!stop)
+                c.Get("/ping"); // a dropped connection is opened again on the next request
+        });
+    std::this_thread::sleep_for(100ms);
+    int answered = 0;
+    for (int i = 0; i < 10; ++i) {
+        int fd = openRaw(port, "");
+        ASSERT_GE(fd, 0);
+        std::this_thread::sleep_for(50ms);
+        const std::string get = "GET /ping HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+        send(fd, get.data(), get.size(), MSG_NOSIGNAL);
+        if (readUntil(fd, "pong").find("pong") != std::string::npos)
+            ++answered;
+        close(fd);
+    }
+    stop = true;
+    for (std::thread& t : looping)
+        t.join();
+    EXPECT_EQ(answered, 10);
+}
+
 } // namespace

@@ -152,25 +152,44 @@ GuardedServer::GuardedServer(std::chrono::milliseconds requestTime, std::size_t 
     });
 }
 
+void GuardedServer::setBacklog(int connections)
+{
+    // Listening again on a listening socket only changes its backlog.
+    if (svr_sock_ != INVALID_SOCKET)
+        ::listen(svr_sock_, connections);
+}
+
 std::size_t GuardedServer::waitingConnections() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_waiting.size();
 }
 
-void GuardedServer::startWaiting(socket_t sock)
+void GuardedServer::startWaiting(socket_t sock, bool keptAlive)
 {
+    // A real request arrives within milliseconds; only a connection silent for
+    // longer than this is suspected of holding its thread for nothing.
+    constexpr auto kSuspect = std::chrono::milliseconds(500);
     std::lock_guard<std::mutex> lock(m_mutex);
+    const auto now = Clock::now();
     if (m_waiting.size() >= m_maxWaiting) {
-        // Make room by dropping the connection that has waited longest: a real
-        // request arrives in milliseconds. The socket stays open until its own
-        // thread, which must take this mutex to stop waiting, closes it.
-        auto oldest = std::min_element(m_waiting.begin(), m_waiting.end(),
-                                       [](const auto& a, const auto& b) { return a.second < b.second; });
-        ::shutdown(oldest->first, SHUT_RDWR);
-        m_waiting.erase(oldest);
+        // Make room: an idle kept-alive connection first, longest idle first (its
+        // client opens another at need); else the connection that has waited
+        // longest for its first request, once it is suspect. Clients fetching in a
+        // loop go back to waiting after every answer and always look young, so a
+        // new connection, a key press whose thread is slow to read it, would
+        // otherwise be the one dropped. The socket stays open until its own thread,
+        // which must take this mutex to stop waiting, closes it.
+        auto first = [](const auto& a, const auto& b) {
+            return a.second.keptAlive != b.second.keptAlive ? a.second.keptAlive : a.second.since < b.second.since;
+        };
+        auto victim = std::min_element(m_waiting.begin(), m_waiting.end(), first);
+        if (victim->second.keptAlive || now - victim->second.since >= kSuspect) {
+            ::shutdown(victim->first, SHUT_RDWR);
+            m_waiting.erase(victim);
+        }
     }
-    m_waiting[sock] = Clock::now();
+    m_waiting[sock] = Waiting{now, keptAlive};
 }
 
 void GuardedServer::stopWaiting(socket_t sock)
@@ -199,7 +218,7 @@ bool GuardedServer::process_and_close_socket(socket_t sock)
     t_socket = sock;
     bool ret = false;
     for (size_t left = keep_alive_max_count_; left > 0 && svr_sock_ != INVALID_SOCKET; --left) {
-        startWaiting(sock);
+        startWaiting(sock, left != keep_alive_max_count_);
         if (!waitForRequest(sock))
             break;
         DeadlineStream stream(*this, sock, Clock::now() + m_requestTime);

@@ -27,6 +27,8 @@ constexpr size_t kMaxBody = 4096;
 // Connections that have not yet sent their whole request; beyond this the
 // longest waiting is dropped, which leaves threads for the page and the keys.
 constexpr size_t kMaxWaitingConnections = 12;
+// Connections the kernel holds until the server accepts them.
+constexpr int kListenBacklog = 256;
 // Idle streams send a comment this often, which is also how a vanished browser
 // is noticed and its thread freed.
 constexpr auto kEventKeepAlive = std::chrono::seconds(10);
@@ -158,6 +160,7 @@ std::unique_ptr<WebFrontend> WebFrontend::start(const WebOptions& options, std::
                  + (err ? std::strerror(err) : "address not available"));
         return nullptr;
     }
+    server.setBacklog(kListenBacklog);
     web->m_port = port;
     web->m_url = address->url(port);
     web->m_thread = std::thread([w = web.get()] {
