@@ -4,6 +4,21 @@
 #include <functional>
 #include <string_view>
 
+namespace {
+
+// FNV-1a: a second hash, independent of the library's.
+uint64_t fnv1a(std::string_view bytes)
+{
+    uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+} // namespace
+
 void CarouselPass::fixWindow(size_t length)
 {
     m_window = std::min(kMaxWindow, std::max(kMinWindow, length));
@@ -14,7 +29,7 @@ bool CarouselPass::add(const unsigned char* section, int length)
     const std::string_view bytes(reinterpret_cast<const char*>(section), length > 0 ? size_t(length) : 0);
     const uint64_t key = std::hash<std::string_view>()(bytes);
     const size_t index = static_cast<size_t>(m_count++);
-    const bool fresh = m_seen.emplace(bytes).second;
+    const bool fresh = m_seen.insert(Key{key, fnv1a(bytes)}).second;
     if (m_complete)
         return fresh;
 

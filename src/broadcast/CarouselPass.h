@@ -13,8 +13,8 @@
 // a carousel of half its length.) The window is kMinWindow sections, more until it
 // holds kDistinct distinct ones, at most kMaxWindow, so that a carousel of very
 // few sections is not taken for a shorter one either.
+#include <cstddef>
 #include <cstdint>
-#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -39,8 +39,17 @@ private:
     };
     void fixWindow(size_t length);
 
+    // A section is known by two independent 64-bit hashes of its bytes: a pass of a
+    // hostile stream may hold a million sections, far too many to keep whole.
+    struct Key {
+        uint64_t a, b;
+        bool operator==(const Key& o) const { return a == o.a && b == o.b; }
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const { return static_cast<size_t>(k.a); }
+    };
     std::vector<uint64_t> m_keys; // of every section read so far
-    std::unordered_set<std::string> m_seen;
+    std::unordered_set<Key, KeyHash> m_seen;
     std::vector<Candidate> m_candidates;
     size_t m_window = 0; // 0 until the opening run's length is known
     long m_count = 0;

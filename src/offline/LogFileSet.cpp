@@ -20,6 +20,7 @@ constexpr const char* kSetLink = ".gep.set";
 constexpr const char* kGenerationPrefix = ".gep.set-";
 constexpr const char* kNewSetPrefix = ".gep.set.new-";
 constexpr const char* kLockFile = ".gep.lock";
+bool g_linksUnsupported = false;
 
 std::string randomSuffix()
 {
@@ -338,8 +339,12 @@ bool LogFileSet::linkNames()
     return syncDirectory(m_dirFd);
 }
 
+void LogFileSet::setLinksUnsupportedForTests(bool unsupported) { g_linksUnsupported = unsupported; }
+
 bool LogFileSet::commitByLinks()
 {
+    if (g_linksUnsupported)
+        return commitByRenames();
     const std::string link = makeLink(m_dirFd, kNewSetPrefix, m_generation);
     if (link.empty())
         return linksUnsupported(errno) ? commitByRenames() : false;

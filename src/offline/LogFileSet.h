@@ -57,6 +57,9 @@ public:
     // Removes what runs that were killed left in the directory.
     void removeLeftovers();
 
+    // Tests only: commit as on a file system without symbolic links.
+    static void setLinksUnsupportedForTests(bool unsupported);
+
 private:
     struct Pending {
         std::string name;

@@ -5,9 +5,18 @@
 #include "offline/ChannelThemeFiles.h"
 #include "offline/LogFileSet.h"
 
+#include <filesystem>
+
 namespace {
 
-class ChannelThemeFiles : public OfflineFixture {};
+class ChannelThemeFiles : public OfflineFixture {
+protected:
+    void TearDown() override
+    {
+        offline::LogFileSet::setLinksUnsupportedForTests(false);
+        OfflineFixture::TearDown();
+    }
+};
 
 TEST_F(ChannelThemeFiles, WrittenAsTheFormatSaysAndReadBackIntoTheTables)
 {
@@ -83,6 +92,35 @@ TEST_F(ChannelThemeFiles, ReaderSkipsWhatDoesNotParseAndStaysWithinTheTables)
     EXPECT_FALSE(readThCh);
     offlinePath = "";
     EXPECT_EQ(getCanaliTemiOff(), -3);
+}
+
+TEST_F(ChannelThemeFiles, WithoutSymbolicLinksTheFilesAreRenamedAndPutBackOnAFailure)
+{
+    offline::LogFileSet::setLinksUnsupportedForTests(true);
+    auto run = [] {
+        offline::LogFileSet files("/hdd/orvalis/");
+        for (const char* name : {"channels.gep", "themes.gep", "summaries.gep"}) {
+            FILE* f = files.create(name);
+            EXPECT_NE(f, nullptr);
+            std::fputs((std::string("new ") + name).c_str(), f);
+            EXPECT_TRUE(files.finish(f));
+        }
+        return files.commit();
+    };
+    for (const char* f : {"channels.gep", "themes.gep"})
+        write(std::string("/hdd/orvalis/") + f, std::string("old ") + f);
+    // The last name cannot be replaced: the two renamed before it go back.
+    ASSERT_TRUE(host::makeDirectories("/hdd/orvalis/summaries.gep"));
+    EXPECT_FALSE(run());
+    EXPECT_EQ(read("/hdd/orvalis/channels.gep"), "old channels.gep");
+    EXPECT_EQ(read("/hdd/orvalis/themes.gep"), "old themes.gep");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"channels.gep", "summaries.gep", "themes.gep"}));
+    // Once it can, all three are renamed into place, as regular files, and nothing is left.
+    std::filesystem::remove(host::hostPath("/hdd/orvalis/summaries.gep"));
+    EXPECT_TRUE(run());
+    for (const char* f : {"channels.gep", "themes.gep", "summaries.gep"})
+        EXPECT_EQ(read(std::string("/hdd/orvalis/") + f), std::string("new ") + f);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"channels.gep", "summaries.gep", "themes.gep"}));
 }
 
 TEST_F(ChannelThemeFiles, AChannelSentWithoutANameKeepsItsPlaceOffline)
