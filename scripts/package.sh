@@ -4,8 +4,9 @@
 #
 #   scripts/package.sh [--install]
 #
-# --install then installs the package with apt, runs the installed-program test
-# (debian/tests/installed-programs) and removes the package again; it needs root.
+# --install then runs the package's autopkgtest (debian/tests) on this machine:
+# autopkgtest installs the package and what the test needs and runs the installed
+# programs; the package is removed again afterwards. It needs root.
 # The package and the build logs are left in build-deb/ (ORVALIS_PACKAGE_DIR).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -35,9 +36,9 @@ echo "lintian: no error and no warning"
 if ((install)); then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" > "$out/install.log"
   status=0
-  (cd "$out/orvalis" && debian/tests/installed-programs) || status=$?
+  $sudo autopkgtest "$deb" "$out/orvalis" -- null || status=$?
   DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq orvalis > /dev/null
-  exit $status
+  ((status == 0)) || { echo "package: autopkgtest failed with status $status"; exit 1; }
+  echo "package: autopkgtest passed"
 fi

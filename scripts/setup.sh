@@ -29,12 +29,12 @@ packages=(
 # The tests on top: unit tests and benchmarks, the browser test (chromium driven by
 # python3-selenium through chromium-driver), the window test (Xvfb, xdotool), the
 # capture test (ffprobe), clock tests (faketime), the XMLTV check (tv_validate_file),
-# the Debian package (dpkg-buildpackage with debhelper, lintian, file) and its
-# manual pages (man-db), and clang for the fuzz targets.
+# the Debian package (dpkg-buildpackage with debhelper, lintian, autopkgtest, file)
+# and its manual pages (man-db), and clang for the fuzz targets.
 test_packages=(
   libgtest-dev libbenchmark-dev python3 git
   chromium chromium-driver python3-selenium
-  xvfb xauth xdotool x11-apps ffmpeg faketime xmltv-util dpkg-dev debhelper lintian file man-db
+  xvfb xauth xdotool x11-apps ffmpeg faketime xmltv-util dpkg-dev debhelper lintian autopkgtest file man-db
   clang libclang-rt-14-dev
 )
 if ((tests)); then

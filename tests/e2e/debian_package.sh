@@ -38,6 +38,20 @@ if grep -q -e '^usr/bin/box$' -e '/build' -e '/tests/' -e '\.a$' -e '^usr/includ
     fail "the install holds files that are not ours to ship: $(grep -e '^usr/bin/box$' -e /build -e /tests/ -e '\.a$' -e ^usr/include <<< "$files")"
 fi
 
+# What scripts/setup.sh installs to build is what the package build depends on
+# (build-essential is implied; the fonts are read at run time, so they are in Depends).
+building=$(sed -n '/^packages=(/,/^)/p' "$source/scripts/setup.sh" | sed '1d;$d' | tr -s ' \t' '\n' | grep -v '^$')
+build_depends=$(sed -n '/^Build-Depends:/,/^[A-Z]/p' "$source/debian/control" | sed 's/^Build-Depends://; /^[A-Z]/d' |
+    tr ',' '\n' | sed 's/(.*)//; s/^[[:space:]]*//; s/[[:space:]]*$//' | grep -v '^$')
+[ -n "$building" ] && [ -n "$build_depends" ] || fail "cannot read the build packages of scripts/setup.sh or debian/control"
+for p in $building; do
+    case $p in
+    build-essential) ;;
+    fonts-urw-base35) grep -q "^Depends:.*fonts-urw-base35" "$source/debian/control" || fail "the package does not depend on $p" ;;
+    *) grep -qx -- "$p" <<< "$build_depends" || fail "scripts/setup.sh builds with $p, which debian/control's Build-Depends lacks" ;;
+    esac
+done
+
 # Every installed file is taken by a line of debian/orvalis.install (shell patterns,
 # a folder taking what is below it), as dh_install reads it.
 mapfile -t patterns < <(grep -v -e '^#' -e '^$' "$source/debian/orvalis.install")
