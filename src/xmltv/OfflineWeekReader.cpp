@@ -185,7 +185,9 @@ bool OfflineWeekReader::readChannels(Week& week, std::string* error) const
     const std::string path = file("channels.gep");
     return eachLine(path, error, [&](const std::string& line, int number) {
         const size_t sep = line.find("<>");
-        if (sep == std::string::npos || sep == 0 || week.channels.size() == kMaxChannels)
+        // A channel sent without a name keeps its line, so the later channels keep
+        // the indices the titles name.
+        if (sep == std::string::npos || week.channels.size() == kMaxChannels)
             return true; // the LogDate line, empty lines, channels past the table's capacity
         const std::string key = line.substr(sep + 2);
         long sid = 0, tsid = 0, onid = 0;

@@ -68,3 +68,15 @@ TEST_F(OfflineFiles, FieldsTablesAndTexts)
     EXPECT_EQ(w.titles[0].themeSlot, 1);
     EXPECT_EQ(w.summaries.at(0xA1), "Uno\ndue");
 }
+
+TEST_F(OfflineFiles, AChannelWithoutANameKeepsItsPlace)
+{
+    write("channels.gep", "LogDate=0\n<>c93:bb9:13e\nRete Due<>c94:bb9:13e\n");
+    write("titles.gep", "LogDate=0\nA1<>1<>3<>21:00<>Sera<>30<>00\n");
+    Week w = read("820000");
+    ASSERT_EQ(w.channels.size(), 2u);
+    EXPECT_EQ(w.channels[0].name, "");
+    EXPECT_EQ(w.channels[1].name, "Rete Due");
+    ASSERT_EQ(w.titles.size(), 1u);
+    EXPECT_EQ(w.titles[0].channelIndex, 1);
+}
