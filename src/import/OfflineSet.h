@@ -1,13 +1,10 @@
 #pragma once
 // Puts an import's four offline files and the settings in place as one set.
-// Everything is written and synced to fresh temporary files first; only then
-// are they renamed into place, one after another with nothing in between, the
-// settings last. Until then, and after any failure, the previous files and
+// Everything is written and synced first; the four files then go in together as
+// a logging run's do (one generation of the folder, switched by one rename), and
+// the settings follow. Until then, and after any failure, the previous files and
 // settings stay as they were. Paths are receiver paths inside the box's root
 // (host::setFileSystemRoot), or paths of this machine when no root is set.
-//
-// commit() is the one place that knows how a set is put in place, so that a
-// different commit (a generation folder switched by one rename) replaces it alone.
 #include <array>
 #include <string>
 
