@@ -167,7 +167,10 @@ bool PacketReader::resync()
         size_t drop = std::min<size_t>(204, avail);
         m_stats.bytesSkipped += drop;
         m_pos += drop;
-        if (!m_everSynced && m_syncSearchLimit && m_stats.bytesSkipped >= m_syncSearchLimit) {
+        // Noise can look like packets for a moment: a source that gave fewer bytes of
+        // packets than the limit before garbage past it is no transport stream either.
+        if (m_syncSearchLimit && m_stats.bytesSkipped >= m_syncSearchLimit &&
+            m_stats.packets * m_stride < m_syncSearchLimit) {
             m_noSync = true;
             return false;
         }

@@ -41,8 +41,9 @@ public:
     // that the reader never blocks and a FIFO without a writer yet is not taken for
     // ended: next() then returns null with wouldBlock() set until data comes.
     void setLive(bool on) { m_live = on; }
-    // Gives up when this many bytes were searched without finding the first packet
-    // (0: no limit); noSync() then tells why next() returns null.
+    // Gives up when this many bytes were searched without finding the first packet,
+    // or later while fewer bytes of packets than that were read (0: no limit);
+    // noSync() then tells why next() returns null.
     void setSyncSearchLimit(uint64_t bytes) { m_syncSearchLimit = bytes; }
 
     // The next packet (188 bytes, sync byte first), or null at the end of the data.

@@ -83,6 +83,37 @@ TEST(PacketReaderTest, RegainsSyncAfterGarbage)
     EXPECT_EQ(stats.bytesSkipped, 8u);
 }
 
+TEST(PacketReaderTest, GivesUpOnNoiseThatLookedLikePacketsForAMoment)
+{
+    constexpr uint64_t kLimit = 1 << 20;
+    auto readCounting = [](const std::vector<uint8_t>& bytes, size_t& packets) {
+        std::FILE* tmp = std::tmpfile();
+        std::fwrite(bytes.data(), 1, bytes.size(), tmp);
+        std::fflush(tmp);
+        std::rewind(tmp);
+        ts::PacketReader reader(fileno(tmp), 4096);
+        reader.setSyncSearchLimit(kLimit);
+        packets = 0;
+        while (reader.next())
+            ++packets;
+        const bool gaveUp = reader.noSync();
+        std::fclose(tmp);
+        return gaveUp;
+    };
+    // A few packets, then noise without sync bytes well past the limit.
+    auto noisy = samplePackets(2);
+    noisy.resize(noisy.size() + 3 * kLimit, 0x00);
+    size_t packets = 0;
+    EXPECT_TRUE(readCounting(noisy, packets));
+    EXPECT_EQ(packets, samplePackets(2).size() / 188);
+    // A stream that has shown more than the limit in packets is read to its end.
+    auto stream = samplePackets(4000);
+    auto damaged = samplePackets(4000);
+    damaged.insert(damaged.begin() + 188 * 6000, kLimit + 1000, 0x00);
+    EXPECT_FALSE(readCounting(damaged, packets));
+    EXPECT_EQ(packets, stream.size() / 188);
+}
+
 TEST(PacketReaderTest, RunsGiveTheSamePacketsAsSingleReads)
 {
     auto ts = samplePackets(60);
