@@ -90,7 +90,23 @@ void ChannelMap::addServices(const std::string& text)
         const std::string k = nameKey(name);
         if (!k.empty())
             m_byName.emplace(k, Named{key, host::encodeUtf8(host::decodeText(name))});
+        m_references.emplace(key, line.substr(0, tab));
     }
+}
+
+std::string ChannelMap::referenceOf(const ServiceKey& service) const
+{
+    const auto it = m_references.find(service);
+    return it == m_references.end() ? std::string() : it->second;
+}
+
+unsigned long ChannelMap::namespaceOf(const std::string& ref)
+{
+    const auto f = split(ref, ':');
+    if (f.size() < 7 || f[6].empty() || f[6].size() > 8 ||
+        f[6].find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return 0;
+    return std::strtoul(f[6].c_str(), nullptr, 16);
 }
 
 void ChannelMap::build(const SourceGuide& guide, Report& report)

@@ -24,6 +24,11 @@ public:
     // The services of a service list text; lines that are not "1:0:1:..." with a name are passed over.
     void addServices(const std::string& serviceListText);
     size_t serviceCount() const { return m_byName.size(); }
+    // The service list's reference of a service (with its namespace), empty when the list lacks it.
+    std::string referenceOf(const ServiceKey& service) const;
+    // The namespace field of a reference text, 0 when it has none: the plug-in names
+    // its channels in the namespace of its EPG service.
+    static unsigned long namespaceOf(const std::string& ref);
 
     // Fills channels() and the source channel -> channel index map, in the order
     // the source lists its channels; two source channels of one service become one.
@@ -46,6 +51,7 @@ private:
         std::string name;
     };
     std::multimap<std::string, Named> m_byName;
+    std::map<ServiceKey, std::string> m_references;
     std::vector<GuideChannel> m_channels;
     std::vector<int> m_index;
 };

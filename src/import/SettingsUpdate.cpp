@@ -1,5 +1,7 @@
 #include "import/SettingsUpdate.h"
 
+#include "import/ChannelMap.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -67,20 +69,31 @@ SavedSettings SettingsUpdate::read(const std::string& text)
         } else if (key == "OfflinePath") {
             s.offlinePath = valueOf(line);
         } else if (key == "EPGService") {
-            // 1:0:1:SID:TSID:ONID:NAMESPACE:... - the namespace is the seventh field.
             const std::string ref = valueOf(line);
-            std::vector<std::string> fields;
-            for (size_t from = 0;;) {
-                const size_t colon = ref.find(':', from);
-                fields.push_back(ref.substr(from, colon == std::string::npos ? std::string::npos : colon - from));
-                if (colon == std::string::npos)
-                    break;
-                from = colon + 1;
-            }
-            s.earlyMorningRule = fields.size() > 6 && fields[6].find("8200") != std::string::npos;
+            s.earlyMorningRule = earlyMorningRule(ref);
+            // The box writes -1:0:0:... and a new file 1:0:1:0:... for "none": a service
+            // with neither id nor namespace is none.
+            ServiceKey key;
+            s.epgService = ChannelMap::parseReference(ref, key) && key.sid && ChannelMap::namespaceOf(ref)
+                               ? ref
+                               : std::string();
         }
     }
     return s;
+}
+
+bool SettingsUpdate::earlyMorningRule(const std::string& ref)
+{
+    // 1:0:1:SID:TSID:ONID:NAMESPACE:... - the namespace is the seventh field.
+    std::vector<std::string> fields;
+    for (size_t from = 0;;) {
+        const size_t colon = ref.find(':', from);
+        fields.push_back(ref.substr(from, colon == std::string::npos ? std::string::npos : colon - from));
+        if (colon == std::string::npos)
+            break;
+        from = colon + 1;
+    }
+    return fields.size() > 6 && fields[6].find("8200") != std::string::npos;
 }
 
 std::string SettingsUpdate::apply(const std::string& text, const LogFigures& f)
@@ -90,23 +103,33 @@ std::string SettingsUpdate::apply(const std::string& text, const LogFigures& f)
     if (text.empty()) {
         // A new file in the plug-in's own layout, with its start-up settings.
         return "name=Orvalis\ndesc=Weekly programme guide\ndepend=\ntype=2\nneedfb=0\nneedrc=0\nneedlcd=0\n"
-               "enigmaplugin=1\nEPGService=1:0:1:0:0:0:0:0:0:0:\nFontDim=20,17\nTimerStart=0\nTimerEnd=0\n"
+               "enigmaplugin=1\nEPGService=" +
+               (f.epgService.empty() ? std::string("1:0:1:0:0:0:0:0:0:0:") : f.epgService) + "\nFontDim=20,17\nTimerStart=0\nTimerEnd=0\n"
                "LocalTimeOffset=0\n" +
                filter + "OfflinePath=/hdd/orvalis/\n" + (f.useOffline ? mode : "OfflineLog=0\n") + logLines(f) +
                "LastSearch:\n";
     }
     // The figures go where the plug-in writes them: the filter before OfflinePath,
-    // the log lines after OfflineLog (the out-of-date warning reads that first).
-    std::string out;
+    // the log lines after OfflineLog (the out-of-date warning reads that first); a
+    // chosen EPG service in place of the file's, or before the filter when it has none.
+    std::string out, epg = f.epgService.empty() ? std::string() : "EPGService=" + f.epgService + "\n";
     bool filterDone = false, logDone = false;
+    const auto putFilter = [&] {
+        out += epg + filter;
+        epg.clear();
+        filterDone = true;
+    };
     for (const std::string& line : lines(text)) {
         const std::string key = keyOf(line);
         if (key == "channFilters" || key == "LogDate" || key == "LogValue" || key == "LogPos")
             continue;
-        if (key == "OfflinePath" && !filterDone) {
-            out += filter;
-            filterDone = true;
+        if (key == "EPGService" && !f.epgService.empty()) {
+            out += epg;
+            epg.clear();
+            continue;
         }
+        if (key == "OfflinePath" && !filterDone)
+            putFilter();
         if (key == "OfflineLog") {
             out += f.useOffline ? mode : line + "\n";
             if (!logDone)
@@ -116,15 +139,15 @@ std::string SettingsUpdate::apply(const std::string& text, const LogFigures& f)
         }
         if (line.rfind("LastSearch:", 0) == 0) {
             if (!filterDone)
-                out += filter;
+                putFilter();
             if (!logDone)
                 out += (f.useOffline ? mode : std::string()) + logLines(f);
-            filterDone = logDone = true;
+            logDone = true;
         }
         out += line + "\n";
     }
     if (!filterDone)
-        out += filter;
+        putFilter();
     if (!logDone)
         out += (f.useOffline ? mode : std::string()) + logLines(f);
     return out;

@@ -17,6 +17,7 @@ struct SavedSettings {
     std::string filters;           // channFilters, one flag per channel index
     std::string offlinePath = "/hdd/orvalis/";
     bool earlyMorningRule = false; // the EPG service's namespace holds 8200
+    std::string epgService;        // its reference, empty when no service is set
 };
 
 struct LogFigures {
@@ -25,11 +26,13 @@ struct LogFigures {
     std::array<int, 8> positions{};
     std::string filters;
     bool useOffline = false; // also switch the plug-in to the offline files
+    std::string epgService;  // when not empty, the EPG service to set in place of the file's
 };
 
 class SettingsUpdate {
 public:
     static SavedSettings read(const std::string& text);
+    static bool earlyMorningRule(const std::string& epgReference);
     // The file with the figures in place; an empty text gives a whole new file.
     static std::string apply(const std::string& text, const LogFigures& figures);
     // The channel filter for a new channel list: a service the previous channels.gep

@@ -106,6 +106,40 @@ std::time_t dayStart(std::time_t anyTime)
 }
 
 // The week's first day when none is given: today when the guide reaches it, else its first day.
+// The plug-in names its offline channels from the box's service list in the namespace
+// of its EPG service. With none set, the guide's first channel the list knows becomes
+// it (an empty answer keeps the file's); one on another network is reported.
+std::string chooseEpgService(const importer::SavedSettings& saved, const importer::ChannelMap& channels,
+                             const std::string& source, importer::Report& report)
+{
+    std::string known;
+    bool sameNetwork = false;
+    for (const auto& c : channels.channels()) {
+        const std::string ref = channels.referenceOf(c.service);
+        if (ref.empty())
+            continue;
+        if (known.empty())
+            known = ref;
+        if (!saved.epgService.empty() &&
+            importer::ChannelMap::namespaceOf(ref) == importer::ChannelMap::namespaceOf(saved.epgService))
+            sameNetwork = true;
+    }
+    if (saved.epgService.empty()) {
+        if (!known.empty())
+            report.note(source + ": no EPG service was set; it is now " + known +
+                        ", so that the plug-in finds the channels in the box's service list");
+        else
+            report.note(source + ": no EPG service is set and the box's service list holds none of the channels; "
+                                 "the plug-in lists a channel only when its EPG service (Setup) is on the same network");
+        return known;
+    }
+    if (!known.empty() && !sameNetwork)
+        report.note(source + ": the EPG service " + saved.epgService +
+                    " is on another network than the guide's channels; the plug-in lists them only with an EPG "
+                    "service of theirs (Setup)");
+    return std::string();
+}
+
 std::time_t defaultFirstDay(const importer::SourceGuide& guide, const importer::ChannelMap& channels, std::time_t now)
 {
     long first = LONG_MAX, last = LONG_MIN;
@@ -265,11 +299,13 @@ int main(int argc, char** argv)
         return failure(guide.name + ": no channel of the guide is a service the box knows; the offline files "
                                     "and settings are left as they were");
 
+    const std::string epgService = chooseEpgService(saved, channels, guide.name, report);
     if (!firstDay)
         firstDay = defaultFirstDay(guide, channels, now);
     importer::WeekOptions options;
     options.firstDay = firstDay;
-    options.earlyMorningRule = saved.earlyMorningRule;
+    options.earlyMorningRule =
+        epgService.empty() ? saved.earlyMorningRule : importer::SettingsUpdate::earlyMorningRule(epgService);
     options.previousLogDate = saved.logDate;
     const importer::OfflineTexts texts = importer::WeekFiles::build(guide, channels, options, report);
     if (texts.beforeWeek)
@@ -292,6 +328,7 @@ int main(int argc, char** argv)
     figures.positions = texts.positions;
     figures.filters = importer::SettingsUpdate::carriedFilters(oldChannels, saved.filters, texts.services);
     figures.useOffline = useOffline;
+    figures.epgService = epgService;
 
     importer::OfflineSet set;
     set.directory = dir;

@@ -201,5 +201,32 @@ if not again or week != again:
 print(f"ok: {len(again)} events of the week")
 PY
     done
+    # Into the root of a box that has seen the capture and was never given an EPG service
+    # (none of its services sends the private tables): the plug-in names offline channels
+    # in its EPG service's network, so browsed offline they must all be listed.
+    capture="$data/ts/de-ard-br-626mhz.ts"
+    "$box" --quiet --root eit-root --ts "$capture" --keys "exit" || fail "the box failed on the capture"
+    TZ=Europe/Berlin "$import" --ts "$capture" --root eit-root --use-offline 2> eit.log ||
+        { cat eit.log; fail "import of the capture into a box's root failed"; }
+    grep -q "no EPG service was set; it is now 1:0:[0-9a-f]*:[0-9a-f]*:[0-9a-f]*:2114:eeee0000:" eit.log ||
+        { cat eit.log; fail "the import did not say which EPG service it set"; }
+    TZ=Europe/Berlin faketime '2024-03-12 10:00:00' "$box" --quiet --root eit-root --ts "$capture" \
+        --dump eit-browse.jsonl --keys "green ok" || fail "the offline box failed on the capture's guide"
+    python3 - eit-browse.jsonl eit-root/hdd/orvalis/channels.gep <<'PY' || fail "the capture's guide is not browsable"
+import json, sys
+listed = rows = None
+for l in open(sys.argv[1]):
+    for w in json.loads(l)["screen"]["windows"]:
+        for x in w["widgets"]:
+            if x.get("name") == "events":
+                listed = x["rows"]
+            if x.get("name") == "evprogrs":
+                rows = x["rows"]
+# The box knows the services of this transponder (3103); the others are listed by none.
+names = [l.split("<>")[0] for l in open(sys.argv[2], encoding="latin-1") if l.strip().endswith(":3103:2114")]
+if not names or listed != names or not rows:
+    print("channels.gep:", names, "\nlisted:", listed, "\nfirst channel's rows:", rows)
+    sys.exit(1)
+PY
 fi
 echo "xmltv import: all checks passed"

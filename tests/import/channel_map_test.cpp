@@ -38,6 +38,14 @@ TEST(ChannelMap, IdsAndReferences)
     ASSERT_TRUE(ChannelMap::parseReference("1:0:1:C93:BB9:13E:820000:0:0:0:", k));
     EXPECT_EQ(k, (ServiceKey{0x13E, 0xBB9, 0xC93}));
     EXPECT_FALSE(ChannelMap::parseReference("4097:0:1:C93:BB9", k));
+    EXPECT_EQ(ChannelMap::namespaceOf("1:0:1f:321:3103:2114:eeee0000:0:0:0:"), 0xEEEE0000ul);
+    EXPECT_EQ(ChannelMap::namespaceOf("1:0:1:321:3103:2114:"), 0ul);
+    EXPECT_EQ(ChannelMap::namespaceOf("1:0:1:321:3103:2114:zz:0"), 0ul);
+    // The service list's own reference, whatever the service type, for the EPG service.
+    ChannelMap map;
+    map.addServices("1:0:1f:321:3103:2114:eeee0000:0:0:0:\tBR Fernsehen Nord HD\n");
+    EXPECT_EQ(map.referenceOf(ServiceKey{0x2114, 0x3103, 0x321}), "1:0:1f:321:3103:2114:eeee0000:0:0:0:");
+    EXPECT_EQ(map.referenceOf(ServiceKey{0x2114, 0x3103, 0x322}), "");
     EXPECT_EQ(ChannelMap::nameKey("  Rete   UNO "), "rete uno");
     // The service list may hold ISO 8859-15 names; they meet their UTF-8 spelling.
     EXPECT_EQ(ChannelMap::nameKey("Cin\xE9ma"), ChannelMap::nameKey("Cin\xC3\xA9ma"));

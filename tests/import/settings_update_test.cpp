@@ -83,3 +83,26 @@ TEST(SettingsUpdate, AHiddenChannelStaysHiddenAtItsNewPlace)
     EXPECT_EQ(SettingsUpdate::carriedFilters(before, "1", now), "1111");
     EXPECT_EQ(SettingsUpdate::carriedFilters("", "000", now), "1111");
 }
+
+TEST(SettingsUpdate, AnEpgServiceIsSetOnlyWhereNoneWas)
+{
+    // "None" as the box writes it, as a new file has it, and a line without a namespace.
+    EXPECT_EQ(SettingsUpdate::read(kFile).epgService, "1:0:1:1F40:BB9:13E:820000:0:0:0:");
+    EXPECT_EQ(SettingsUpdate::read("EPGService=-1:0:0:0:0:0:0:0:0:0:\n").epgService, "");
+    EXPECT_EQ(SettingsUpdate::read("EPGService=1:0:1:0:0:0:0:0:0:0:\n").epgService, "");
+    EXPECT_EQ(SettingsUpdate::read("EPGService=1:0:1:321:3103:2114:\n").epgService, "");
+    EXPECT_EQ(SettingsUpdate::read("EPGService=1:0:1f:321:3103:2114:eeee0000:0:0:0:\n").epgService,
+              "1:0:1f:321:3103:2114:eeee0000:0:0:0:");
+
+    LogFigures f = figures();
+    f.epgService = "1:0:1f:321:3103:2114:eeee0000:0:0:0:";
+    // In place of the file's line; in a file without one, before the filter; in a new file, in its layout.
+    const std::string replaced = SettingsUpdate::apply("type=2\nEPGService=-1:0:0:0:0:0:0:0:0:0:\nOfflineLog=0\n", f);
+    EXPECT_EQ(replaced, "type=2\nEPGService=1:0:1f:321:3103:2114:eeee0000:0:0:0:\nOfflineLog=0\nLogDate=1796706000\n"
+                        "LogValue=3,2,40,12\nLogPos=0,0,17,900,0,0,0,1200\nchannFilters=101\n");
+    EXPECT_EQ(SettingsUpdate::apply("name=Orvalis\nenigmaplugin=1\nLastSearch:\n", f),
+              "name=Orvalis\nenigmaplugin=1\nEPGService=1:0:1f:321:3103:2114:eeee0000:0:0:0:\nchannFilters=101\n"
+              "LogDate=1796706000\nLogValue=3,2,40,12\nLogPos=0,0,17,900,0,0,0,1200\nLastSearch:\n");
+    EXPECT_EQ(SettingsUpdate::read(SettingsUpdate::apply("", f)).epgService, f.epgService);
+    EXPECT_EQ(SettingsUpdate::apply(replaced, f), replaced);
+}
