@@ -15,7 +15,7 @@ eString whenText(const eListBoxProgrammi& row)
 {
     eString s;
     const int day = row.wday >= 0 && row.wday <= 7 ? row.wday : 7;
-    return s.sprintf("%s %02d:%02d", weekD[day].c_str(), row.hour, row.min);
+    return s.sprintf("%s %02d:%02d", weekD[day].c_str(), row.hour % 24, row.min);
 }
 } // namespace
 

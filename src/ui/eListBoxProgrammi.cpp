@@ -76,7 +76,9 @@ int eListBoxProgrammi::getEntryHeight()
 eString eListBoxProgrammi::timeText() const
 {
     eString s;
-    return s.sprintf("%02d:%02d", hour, min);
+    // Offline files may keep the night's hours with their broadcast day as 24-29:
+    // the clock shows them as 00-05.
+    return s.sprintf("%02d:%02d", hour % 24, min);
 }
 
 eString eListBoxProgrammi::durationText() const

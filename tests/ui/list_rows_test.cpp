@@ -77,6 +77,10 @@ TEST_F(Rows, ProgrammeColumnsAndTheModeOfTheFirstDrawing)
     auto* byChannel = new eListBoxProgrammi(&list, 2, 23, 59, "Documentaries and", "Epic", 125, kChannel, 1, 1);
     draw(*byChannel, pm);
     EXPECT_EQ(byChannel->describe(), "23:59 | Epic | Documentaries  | 125");
+    // A night hour kept with its broadcast day (25) shows as the clock does.
+    auto* night = new eListBoxProgrammi(&list, 2, 25, 30, "", "Notte", 60, kChannel, 1, 1);
+    draw(*night, pm);
+    EXPECT_EQ(night->describe(), "01:30 | Notte |  | 60");
     EXPECT_EQ(eServiceInterface::getInstance()->outstandingRefs(), 0);
 }
 
