@@ -1,5 +1,6 @@
 #include "frame/globals.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstring>
 #include <libintl.h>
@@ -74,8 +75,11 @@ void CurrentTime()
     ieri = t.tm_wday;
     localtime_r(&now, &currDay);
     // The buffer holds 19 characters: a long translated weekday name is cut, never overflows.
-    snprintf(datattuale, sizeof datattuale, "%s  %02d-%02d-%02d", weekD[currDay.tm_wday].c_str(), currDay.tm_mday,
-             currDay.tm_mon + 1, currDay.tm_year + 1900);
+    // Day and month are 1-31 and 1-12, the year four digits until 9999: the figures
+    // always fit, and only a long weekday name is cut.
+    const int day = std::clamp(currDay.tm_mday, 1, 31), month = std::clamp(currDay.tm_mon + 1, 1, 12),
+              year = std::clamp(currDay.tm_year + 1900, 0, 9999);
+    snprintf(datattuale, sizeof datattuale, "%s  %02d-%02d-%02d", weekD[currDay.tm_wday].c_str(), day, month, year);
 }
 
 void tolower(char* s)

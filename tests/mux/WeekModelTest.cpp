@@ -180,8 +180,9 @@ TEST(WeekModel, EveryThemeAndItsSubThemesHaveProgrammesEveryDay)
     for (int d = 0; d < 7; ++d)
         for (int g = 0; g < static_cast<int>(m.themes.size()); ++g) {
             EXPECT_GT(at(d, g).first, 0) << "day " << d << " theme " << g;
-            if (!m.themes[g].subThemes.empty())
+            if (!m.themes[g].subThemes.empty()) {
                 EXPECT_GT(at(d, g).second, 0) << "day " << d << " theme " << g;
+            }
         }
 }
 

@@ -93,8 +93,9 @@ TEST_F(Rows, SearchModeIndentsTheColumnsForTheIcon)
     FilterSearch = 3;
     auto* found = new eListBoxProgrammi(&list, 2, 10, 0, "", "X", 1, "", 1, 1);
     draw(*found, pm);
-    if (eListBoxProgrammi::icona)
+    if (eListBoxProgrammi::icona) {
         EXPECT_FALSE(ink(pm, eRect(5, 0, 20, pm.height())).empty());
+    }
     auto time = ink(pm, eRect(35, 0, 60, pm.height()));
     ASSERT_FALSE(time.empty());
     EXPECT_GE(time.front(), 39 + 2);
@@ -109,8 +110,9 @@ TEST_F(Rows, ThemeRowsDrawIconAndTextAndLayOutOnce)
     draw(theme, pm);
     auto all = ink(pm, pm.rect());
     ASSERT_FALSE(all.empty());
-    if (eListBoxLista::icona) // blitted at x 5; its first column may be transparent
+    if (eListBoxLista::icona) { // blitted at x 5; its first column may be transparent
         EXPECT_LE(all.front(), 8);
+    }
     EXPECT_TRUE(ink(pm, eRect(32, 0, 6, 30)).empty()); // the gap before the text at 39
     draw(sub, pm);
     const uint64_t before = eTextPara::layoutCount();
