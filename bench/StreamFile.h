@@ -1,12 +1,13 @@
 #pragma once
-// A generated stream as a temporary file, and the benchmark that merely reads its
-// packets: the floor the stream benchmarks are printed beside.
+// A generated stream as a temporary file, and the benchmarks that merely read its
+// packets or its bytes: the floors the benchmarks are printed beside.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -38,6 +39,35 @@ inline void readPackets(benchmark::State& state, const std::string& file)
         }
     }
     state.counters["packets"] = double(packets);
+}
+
+// Reads the file's bytes in 256 KiB blocks, doing nothing with them.
+inline void readBytes(benchmark::State& state, const std::string& file)
+{
+    std::vector<char> buf(1 << 18);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(file.c_str(), "rb");
+        if (!f) {
+            state.SkipWithError("cannot open the file");
+            return;
+        }
+        bytes = 0;
+        while (size_t n = std::fread(buf.data(), 1, buf.size(), f)) {
+            benchmark::DoNotOptimize(buf.data());
+            bytes += n;
+        }
+        std::fclose(f);
+    }
+    state.counters["MB"] = double(bytes) / 1e6;
+}
+
+// The process's peak resident size so far, in MB.
+inline double peakMegabytes()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_maxrss) / 1024.0;
 }
 
 } // namespace benchstream

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "import/ChannelMap.h"
 #include "import/EitSource.h"
 #include "import/WeekFiles.h"
+#include "StreamFile.h"
 
 namespace {
 
@@ -35,29 +35,7 @@ bool buildFile()
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-double peakMegabytes()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;
-}
-
-void BM_ReadBytes(benchmark::State& state)
-{
-    std::vector<char> buf(1 << 18);
-    size_t bytes = 0;
-    for (auto _ : state) {
-        std::FILE* f = std::fopen(g_file.c_str(), "rb");
-        bytes = 0;
-        size_t n;
-        while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0) {
-            benchmark::DoNotOptimize(buf.data());
-            bytes += n;
-        }
-        std::fclose(f);
-    }
-    state.counters["MB"] = double(bytes) / 1e6;
-}
+void BM_ReadBytes(benchmark::State& state) { benchstream::readBytes(state, g_file); }
 
 void BM_ImportEit(benchmark::State& state)
 {
@@ -83,7 +61,7 @@ void BM_ImportEit(benchmark::State& state)
     // The plug-in's channel table holds 300 channels: the other services are read and left out.
     state.counters["events"] = double(events);
     state.counters["titles"] = double(titles);
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = benchstream::peakMegabytes();
 }
 
 BENCHMARK(BM_ReadBytes)->Unit(benchmark::kMillisecond);

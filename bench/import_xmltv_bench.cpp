@@ -12,6 +12,7 @@
 #include "import/ChannelMap.h"
 #include "import/WeekFiles.h"
 #include "import/XmltvReader.h"
+#include "StreamFile.h"
 
 namespace {
 
@@ -51,22 +52,7 @@ bool buildFile()
     return std::fclose(f) == 0;
 }
 
-void BM_ReadBytes(benchmark::State& state)
-{
-    std::vector<char> buf(1 << 18);
-    size_t bytes = 0;
-    for (auto _ : state) {
-        std::FILE* f = std::fopen(g_file.c_str(), "rb");
-        bytes = 0;
-        size_t n;
-        while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0) {
-            benchmark::DoNotOptimize(buf.data());
-            bytes += n;
-        }
-        std::fclose(f);
-    }
-    state.counters["MB"] = double(bytes) / 1e6;
-}
+void BM_ReadBytes(benchmark::State& state) { benchstream::readBytes(state, g_file); }
 
 void BM_ImportXmltv(benchmark::State& state)
 {

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -133,13 +132,6 @@ bool buildFile(size_t& events)
     return !g_file.empty();
 }
 
-double peakMegabytes()
-{
-    rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;
-}
-
 void BM_ReadStreamPackets(benchmark::State& state) { benchstream::readPackets(state, g_file); }
 
 void BM_EitToXmltv(benchmark::State& state)
@@ -157,7 +149,7 @@ void BM_EitToXmltv(benchmark::State& state)
     }
     std::fclose(sink);
     state.counters["programmes"] = double(programmes);
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = benchstream::peakMegabytes();
 }
 
 BENCHMARK(BM_ReadStreamPackets)->Unit(benchmark::kMillisecond);
@@ -173,7 +165,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("%d services, %d days, %zu events, %.0f MB of stream; peak before the runs %.0f MB\n", kServices, kDays,
-                events, double(std::filesystem::file_size(g_file)) / 1e6, peakMegabytes());
+                events, double(std::filesystem::file_size(g_file)) / 1e6, benchstream::peakMegabytes());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
